@@ -1,0 +1,231 @@
+// headless.cpp -- stills, capture and benchmark: each watches the frames of the virtual clock
+#include "app/headless.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/png.h"
+#include "app/world.h"
+#include "platform/platform.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+// Show time of the frame just drawn: ms since the first frame, by the virtual clock.
+uint32_t showTimeOfFrame() { return tickCount(); }
+
+class HeadlessObserver : public FrameObserver {
+public:
+    virtual int finish(int loopExitCode) { return loopExitCode; }
+};
+
+class StillsWriter : public HeadlessObserver {
+public:
+    StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
+
+    bool frameDone(Timeline&) override
+    {
+        uint32_t now = showTimeOfFrame();
+        while (next_ < times_.size() && times_[next_] <= now) {
+            if (pixels_.empty() || pixelsTime_ != now) {
+                readFramePixels(pixels_);
+                pixelsTime_ = now;
+            }
+            std::string path = dir_ + "/" + std::to_string(times_[next_]) + ".png";
+            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight())) {
+                std::fprintf(stderr, "demo: could not write %s\n", path.c_str());
+                failed_ = true;
+                return false;
+            }
+            ++next_;
+        }
+        advanceVirtualFrame();
+        return next_ < times_.size();
+    }
+    int finish(int code) override { return failed_ ? 1 : code; }
+
+private:
+    std::string dir_;
+    std::vector<unsigned> times_;
+    size_t next_ = 0;
+    std::vector<uint8_t> pixels_;
+    uint32_t pixelsTime_ = 0;
+    bool failed_ = false;
+};
+
+std::string shellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+class VideoCapture : public HeadlessObserver {
+public:
+    VideoCapture(std::FILE* pipe, int fps, long long untilMs)
+        : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
+    {
+        endMs_ = untilMs_ >= 0 ? static_cast<double>(untilMs_) : 149800.0;
+    }
+
+    bool frameDone(Timeline& timeline) override
+    {
+        uint32_t now = showTimeOfFrame();
+        if (timeline.finished() || (untilMs_ >= 0 && now >= untilMs_)) return false;
+        readFramePixels(pixels_);
+        if (std::fwrite(pixels_.data(), 1, pixels_.size(), pipe_) != pixels_.size()) {
+            std::fprintf(stderr, "\ndemo: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
+            failed_ = true;
+            return false;
+        }
+        ++frames_;
+        if (frames_ % 15 == 0) printProgress(timeline, now);
+        advanceVirtualFrame();
+        return true;
+    }
+
+    int finish(int code) override
+    {
+        std::fprintf(stderr, "\n");
+        int status = pclose(pipe_);
+        if (status != 0 && !failed_) std::fprintf(stderr, "demo: ffmpeg failed (status %d)\n", status);
+        return failed_ || status != 0 ? 1 : code;
+    }
+
+private:
+    void printProgress(const Timeline& timeline, uint32_t now)
+    {
+        double elapsed = (wallMilliseconds() - startWall_) / 1000.0;
+        double rate = elapsed > 0 ? frames_ / elapsed : 0;
+        double framesLeft = std::max(0.0, (endMs_ - now) * fps_ / 1000.0);
+        int secondsLeft = rate > 0 ? static_cast<int>(framesLeft / rate) : 0;
+        std::fprintf(stderr, "\rcapture: scene %d/%d  show %6.1f s  %5.1f fps  time left %d:%02d   ",
+                     timeline.current + 1, timeline.count, now / 1000.0, rate, secondsLeft / 60,
+                     secondsLeft % 60);
+    }
+
+    std::FILE* pipe_;
+    int fps_;
+    long long untilMs_;
+    double endMs_;
+    double startWall_;
+    long long frames_ = 0;
+    bool failed_ = false;
+    std::vector<uint8_t> pixels_;
+};
+
+bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
+
+std::unique_ptr<HeadlessObserver> makeCapture(const Options& options)
+{
+    if (!ffmpegAvailable()) {
+        std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
+        return nullptr;
+    }
+    std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 "
+                          "-video_size 1024x768 -framerate " + std::to_string(options.fps) +
+                          " -i pipe:0";
+    std::error_code ec;
+    bool withMusic = std::filesystem::is_regular_file("quirky.mp3", ec);
+    if (withMusic) command += " -i " + shellQuote(std::filesystem::absolute("quirky.mp3").string());
+    command += " -map 0:v";
+    if (withMusic) command += " -map 1:a -c:a aac -b:a 192k -shortest";
+    command += " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
+               " -movflags +faststart " + shellQuote(options.captureFile);
+    std::FILE* pipe = popen(command.c_str(), "w");
+    if (!pipe) {
+        std::fprintf(stderr, "demo: could not start ffmpeg\n");
+        return nullptr;
+    }
+    if (!withMusic) std::fprintf(stderr, "demo: quirky.mp3 not found; the video has no sound\n");
+    return std::make_unique<VideoCapture>(pipe, options.fps, options.untilMs);
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    size_t index = static_cast<size_t>(std::ceil(fraction * values.size())) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+class Benchmark : public HeadlessObserver {
+public:
+    Benchmark(int fps, double processStart) : fps_(fps), processStart_(processStart), sceneTimes_(kSceneCount) {}
+
+    void frameBegins() override { frameStart_ = wallMilliseconds(); }
+
+    bool frameDone(Timeline& timeline) override
+    {
+        if (timeline.finished()) return false;
+        glFinish();  // the frame's drawing is done, not only queued
+        double now = wallMilliseconds();
+        if (firstFrameEnd_ < 0) firstFrameEnd_ = now;
+        if (timeline.current >= 0 && timeline.current < kSceneCount)
+            sceneTimes_[timeline.current].push_back(now - frameStart_);
+        advanceVirtualFrame();
+        return true;
+    }
+
+    int finish(int code) override
+    {
+        std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,
+                    reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
+                    firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
+        std::printf("  \"scenes\": [\n");
+        for (int i = 0; i < kSceneCount; ++i) {
+            const std::vector<double>& times = sceneTimes_[i];
+            double maxTime = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
+            std::printf("    {\"scene\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
+                        "\"max_ms\": %.3f}%s\n",
+                        i, times.size(), percentile(times, 0.5), percentile(times, 0.95), maxTime,
+                        i + 1 < kSceneCount ? "," : "");
+        }
+        std::printf("  ]\n}\n");
+        return code;
+    }
+
+private:
+    int fps_;
+    double processStart_;
+    double frameStart_ = 0;
+    double firstFrameEnd_ = -1;
+    std::vector<std::vector<double>> sceneTimes_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, double processStartMs)
+{
+    switch (options.mode) {
+    case RunMode::Stills: {
+        std::error_code ec;
+        std::filesystem::create_directories(options.stillsDir, ec);
+        if (!std::filesystem::is_directory(options.stillsDir, ec)) {
+            std::fprintf(stderr, "demo: cannot write stills into '%s'\n", options.stillsDir.c_str());
+            return nullptr;
+        }
+        return std::make_unique<StillsWriter>(options.stillsDir, options.stillTimes);
+    }
+    case RunMode::Capture:
+        return makeCapture(options);
+    case RunMode::Benchmark:
+        return std::make_unique<Benchmark>(options.fps, processStartMs);
+    default:
+        return nullptr;
+    }
+}
+
+int finishHeadlessObserver(FrameObserver& observer, int loopExitCode)
+{
+    return static_cast<HeadlessObserver&>(observer).finish(loopExitCode);
+}

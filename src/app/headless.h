@@ -1,0 +1,11 @@
+// headless.h -- the modes without a window: stills, capture to video, benchmark
+#pragma once
+#include <memory>
+
+#include "app/options.h"
+#include "app/show.h"
+
+// Null after a one-line message when the mode cannot start (no ffmpeg, an unwritable folder).
+std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, double processStartMs);
+// Closes the mode's output (video, JSON); returns the exit code.
+int finishHeadlessObserver(FrameObserver& observer, int loopExitCode);

@@ -1,0 +1,112 @@
+// options.cpp -- parsing of the command line; every mistake is one clear line
+#include "app/options.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+const char* const kUsage =
+    "usage: demo [options]\n"
+    "  (no options)          the show, full screen at the desktop's size, until Escape\n"
+    "  --windowed            the show in a resizable window\n"
+    "  --mode-switch         full screen by switching the display to 1024 x 768\n"
+    "  --stills DIR --at T1,T2,...\n"
+    "                        no window: writes DIR/<T>.png of the first frame at or after\n"
+    "                        each show time T (ms)\n"
+    "  --capture FILE.mp4 [--until MS]\n"
+    "                        no window: renders the show (with its soundtrack) to a video\n"
+    "  --benchmark           no window: runs the whole show as fast as it can and prints\n"
+    "                        start-up and per-scene frame times as JSON\n"
+    "  --fps N               frames per second of the virtual clock in the modes without\n"
+    "                        a window (default 60)\n"
+    "  --data DIR            read the data files from DIR instead of the working directory\n"
+    "  --help                this text\n"
+    "  --version             the version\n";
+
+namespace {
+
+bool parseNumber(const std::string& text, long long low, long long high, long long& value)
+{
+    if (text.empty() || text.size() > 12) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    value = std::strtoll(text.c_str(), nullptr, 10);
+    return value >= low && value <= high;
+}
+
+bool parseTimes(const std::string& list, std::vector<unsigned>& times)
+{
+    size_t begin = 0;
+    while (begin <= list.size()) {
+        size_t end = list.find(',', begin);
+        if (end == std::string::npos) end = list.size();
+        long long value = 0;
+        if (!parseNumber(list.substr(begin, end - begin), 0, 4000000000LL, value)) return false;
+        times.push_back(static_cast<unsigned>(value));
+        begin = end + 1;
+    }
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    return !times.empty();
+}
+
+}  // namespace
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error)
+{
+    bool haveAt = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string flag = argv[i];
+        bool takesValue = flag == "--stills" || flag == "--at" || flag == "--capture" ||
+                          flag == "--until" || flag == "--fps" || flag == "--data";
+        if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
+            error = "option " + flag + " needs a value";
+            return false;
+        }
+        std::string value = takesValue ? argv[++i] : "";
+        long long number = 0;
+        if (flag == "--windowed") options.windowed = true;
+        else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
+        else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
+        else if (flag == "--version") options.mode = RunMode::Version;
+        else if (flag == "--data") options.dataDir = value;
+        else if (flag == "--stills") {
+            options.mode = RunMode::Stills;
+            options.stillsDir = value;
+        } else if (flag == "--capture") {
+            options.mode = RunMode::Capture;
+            options.captureFile = value;
+        } else if (flag == "--at") {
+            haveAt = true;
+            if (!parseTimes(value, options.stillTimes)) {
+                error = "--at takes show times in ms separated by commas, not '" + value + "'";
+                return false;
+            }
+        } else if (flag == "--until") {
+            if (!parseNumber(value, 0, 4000000000LL, number)) {
+                error = "--until takes a show time in ms, not '" + value + "'";
+                return false;
+            }
+            options.untilMs = number;
+        } else if (flag == "--fps") {
+            if (!parseNumber(value, 1, 1000, number)) {
+                error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";
+                return false;
+            }
+            options.fps = static_cast<int>(number);
+        } else {
+            error = "unknown option '" + flag + "'";
+            return false;
+        }
+    }
+    if (options.mode == RunMode::Stills && !haveAt) {
+        error = "--stills needs --at T1,T2,... (show times in ms)";
+        return false;
+    }
+    if (haveAt && options.mode != RunMode::Stills) {
+        error = "--at goes with --stills DIR";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+// options.h -- the command line
+#pragma once
+#include <string>
+#include <vector>
+
+enum class RunMode { Show, Stills, Capture, Benchmark, Help, Version };
+
+struct Options {
+    RunMode mode = RunMode::Show;
+    bool windowed = false;
+    bool modeSwitch = false;
+    int fps = 60;
+    std::string dataDir;
+    std::string stillsDir;
+    std::vector<unsigned> stillTimes;  // ms since the first frame, ascending
+    std::string captureFile;
+    long long untilMs = -1;  // -1: until the last scene has ended
+};
+
+// Fills options from argv; false with a one-line reason in `error` for a bad command line.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error);
+
+extern const char* const kUsage;

@@ -1,0 +1,8 @@
+// png.h -- writes a frame read back from GL (bottom row first) as a PNG
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+bool writeFramePng(const std::string& path, const std::vector<uint8_t>& rgbBottomUp, int width,
+                   int height);

@@ -1,0 +1,134 @@
+// show.cpp -- start-up in the show's order, the message loop, and shutdown
+#include "app/show.h"
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/frame.h"
+#include "app/headless.h"
+#include "app/window.h"
+#include "audio/music_player.h"
+#include "platform/platform.h"
+#include "scenes/scenes.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+struct SceneEntry {
+    uint32_t duration;
+    void (*init)();
+    void (*draw)(uint32_t);
+};
+
+const SceneEntry kScenes[kSceneCount] = {
+    {10000, scene0Init, scene0Draw}, {18800, scene1Init, scene1Draw},
+    {19000, scene2Init, scene2Draw}, {14500, scene3Init, scene3Draw},
+    {9000, scene4Init, scene4Draw},  {10000, scene5Init, scene5Draw},
+    {10000, scene6Init, scene6Draw}, {16000, scene7Init, scene7Draw},
+    {10000, scene8Init, scene8Draw}, {16500, scene9Init, scene9Draw},
+    {16000, scene10Init, scene10Draw},
+};
+
+// Presents every frame and keeps the soundtrack playing.
+class ScreenPresenter : public FrameObserver {
+public:
+    bool frameDone(Timeline&) override
+    {
+        presentFrame();
+        if (musicPlayer) musicPlayer->play();
+        return true;
+    }
+};
+
+// Taken when the program is loaded, as near to the process start as C++ reaches.
+const double kProgramLoaded = wallMilliseconds();
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+void fillTimeline(Timeline& timeline)
+{
+    timeline.entries = new TimelineEntry[kSceneCount];
+    timeline.count = kSceneCount;
+    timeline.firstUpdate = true;
+    for (int i = 0; i < kSceneCount; ++i) {
+        timeline.setEntry(i, kScenes[i].duration, kScenes[i].draw);
+        timeline.setInit(i, kScenes[i].init);
+    }
+}
+
+uint32_t showDurationMs()
+{
+    uint32_t total = 0;
+    for (const SceneEntry& scene : kScenes) total += scene.duration;
+    return total;
+}
+
+int messageLoop(Timeline& timeline, FrameObserver& observer)
+{
+    WindowMessage message;
+    for (;;) {
+        if (peekMessage(message)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            dispatchMessage(message);
+            continue;
+        }
+        observer.frameBegins();
+        glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderFrame(timeline);
+        if (!observer.frameDone(timeline)) return 0;
+    }
+}
+
+int runProgram(const Options& options)
+{
+    double processStart = kProgramLoaded;
+    bool headless = options.mode != RunMode::Show;
+    Options resolved = options;
+    if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
+    if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
+    if (!resolved.dataDir.empty() && chdir(resolved.dataDir.c_str()) != 0) {
+        std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
+        return 2;
+    }
+
+    std::unique_ptr<FrameObserver> observer;
+    if (headless) {
+        observer = makeHeadlessObserver(resolved, processStart);
+        if (!observer) return 1;
+        useVirtualClock(resolved.fps);
+        setMessageBoxesHeadless(true);
+        windowMode = WindowMode::Offscreen;
+    } else {
+        windowMode = resolved.windowed     ? WindowMode::Windowed
+                     : resolved.modeSwitch ? WindowMode::FullScreenSwitch
+                                           : WindowMode::FullScreenDesktop;
+        observer = std::make_unique<ScreenPresenter>();
+    }
+    installSignalHandlers();
+
+    // A window that cannot be made is not a successful run.
+    if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
+    if (!headless) {
+        musicPlayer = new MusicPlayer;
+        musicPlayer->init();
+    }
+    Timeline timeline;
+    fillTimeline(timeline);
+
+    int exitCode = messageLoop(timeline, *observer);
+    if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
+    destroyWindowAndContext();
+    return exitCode;
+}

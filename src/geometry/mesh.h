@@ -1,0 +1,58 @@
+// mesh.h -- the one triangle mesh type, its normals and its five drawing styles
+#pragma once
+#include <cstdint>
+
+#include "geometry/vertex.h"
+
+// Per-vertex extra record: s, t are the textured style's texture coordinates; the rest is 0.
+struct MeshExtra {
+    float s = 0, t = 0;
+    float unused[4] = {0, 0, 0, 0};
+};
+
+struct MeshPosition {
+    float x = 0, y = 0, z = 0;
+};
+struct MeshRotation {
+    float angle = 0, x = 0, y = 0, z = 0;  // degrees about the axis (x, y, z)
+};
+struct MeshScale {
+    float x = 1, y = 1, z = 1;
+};
+
+class Mesh {
+public:
+    Vertex* vertices = nullptr;
+    int32_t* triangles = nullptr;  // 3 * triangleCount indices
+    MeshExtra* extras = nullptr;
+    Vector3* normals = nullptr;
+    bool listDirty = true;
+    int32_t vertexCount = 0;
+    int32_t triangleCount = 0;
+    MeshPosition position;
+    MeshRotation rotation;
+    MeshScale scale;
+    unsigned int displayList = 0;
+
+    bool allocateVertices(int count);
+    bool allocateTriangles(int count);
+
+    // Drawing styles: each multiplies the placement onto the model-view matrix and leaves it.
+    void drawColoured();                      // translate, rotate, scale
+    void drawTextured();                      // rotate, translate, scale; one display list
+    void drawWireframe(float lineWidth);      // scale, translate, rotate
+    void drawVertexCubes();                   // scale, translate, rotate
+    void drawTube(int segments, int style);   // scale, translate, rotate; display list
+};
+
+// Smooth unit normals from the current positions; always returns 0.
+int computeNormals(Mesh* mesh);
+
+// True until the first drawTextured call compiles the (one) textured list.
+extern bool texturedListPending;
+
+// The turn, in degrees, that segment i of a tube of the given style adds about x, y and z.
+// The tube's display list records glRotatef(360 - turn) for each axis, then an advance of
+// kTubeSegmentAdvance along z; tools replay the same frames to find the tube's centre line.
+void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ);
+constexpr float kTubeSegmentAdvance = 0.19999999f;

@@ -1,0 +1,117 @@
+// events.cpp -- SDL events mapped onto the window's messages, and the quit message
+#include <SDL2/SDL.h>
+
+#include <csignal>
+#include <deque>
+
+#include "platform/platform.h"
+
+namespace {
+
+WindowProcedure procedure = nullptr;
+std::deque<WindowMessage> posted;  // messages posted by the program itself
+Uint32 testInputType = 0;          // a registered SDL event type for pushed test input
+
+bool translate(const SDL_Event& event, WindowMessage& message)
+{
+    switch (event.type) {
+    case SDL_QUIT:  // window closed by the system, SIGINT or SIGTERM: ends like Escape
+        message = {WM_CLOSE, 0, 0};
+        return true;
+    case SDL_KEYDOWN:
+        message = {WM_KEYDOWN, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
+        return true;
+    case SDL_KEYUP:
+        message = {WM_KEYUP, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
+        return true;
+    case SDL_MOUSEMOTION:
+        message = {WM_MOUSEMOVE, 0, (event.motion.y << 16) | (event.motion.x & 0xFFFF)};
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button != SDL_BUTTON_LEFT) return false;
+        message = {WM_LBUTTONDOWN, 0, (event.button.y << 16) | (event.button.x & 0xFFFF)};
+        return true;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+            event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            message = {WM_ACTIVATE, event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1u : 0u, 0};
+            return true;
+        }
+        return false;
+    default:
+        break;
+    }
+    if (testInputType != 0 && event.type == testInputType) {
+        message = *static_cast<WindowMessage*>(event.user.data1);
+        delete static_cast<WindowMessage*>(event.user.data1);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void setWindowProcedure(WindowProcedure windowProcedure) { procedure = windowProcedure; }
+
+bool peekMessage(WindowMessage& message)
+{
+    if (!posted.empty()) {
+        message = posted.front();
+        posted.pop_front();
+        return true;
+    }
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (translate(event, message)) return true;
+    }
+    return false;
+}
+
+void dispatchMessage(const WindowMessage& message)
+{
+    if (procedure) procedure(message.message, message.wParam, message.lParam);
+    else defaultWindowProcedure(message.message, message.wParam, message.lParam);
+}
+
+intptr_t defaultWindowProcedure(uint32_t message, uintptr_t, intptr_t)
+{
+    // A window closed by the system ends the program as Escape does.
+    if (message == WM_CLOSE) postQuitMessage(0);
+    return 0;
+}
+
+void postQuitMessage(int exitCode)
+{
+    posted.push_back({WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
+}
+
+void pushTestInput(TestInput input)
+{
+    if (testInputType == 0) testInputType = SDL_RegisterEvents(1);
+    WindowMessage message;
+    switch (input) {
+    case TestInput::EscapeDown: message = {WM_KEYDOWN, VK_ESCAPE, 0}; break;
+    case TestInput::OtherKeyDown: message = {WM_KEYDOWN, VK_OTHER, 0}; break;
+    case TestInput::KeyUp: message = {WM_KEYUP, VK_OTHER, 0}; break;
+    case TestInput::MouseMove: message = {WM_MOUSEMOVE, 0, (100 << 16) | 200}; break;
+    case TestInput::LeftButtonDown: message = {WM_LBUTTONDOWN, 0, (100 << 16) | 200}; break;
+    case TestInput::WindowClose: {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+        return;
+    }
+    }
+    SDL_Event event{};
+    event.type = testInputType;
+    event.user.data1 = new WindowMessage(message);
+    SDL_PushEvent(&event);
+}
+
+void installSignalHandlers()
+{
+    // SDL turns SIGINT and SIGTERM into SDL_QUIT once its event system runs; a dead ffmpeg
+    // must be a failed write, not a kill.
+    std::signal(SIGPIPE, SIG_IGN);
+}

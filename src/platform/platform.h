@@ -1,0 +1,93 @@
+// platform.h -- everything the show needs from the operating system: ticks, message boxes,
+// the window with its GL context and its own 1024 x 768 frame, and window messages.
+// Only src/platform/ includes SDL.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ---- ticks -------------------------------------------------------------------------------
+// A 32-bit millisecond counter that wraps. Real: SDL's tick counter. Virtual: frame k reads
+// floor(k * 1000 / fps) throughout the frame. Scripted: whatever a test sets.
+uint32_t tickCount();
+void useRealClock();
+void useVirtualClock(int framesPerSecond);
+void advanceVirtualFrame();
+uint64_t virtualFrameIndex();
+void useScriptedClock(uint32_t ticks);
+void setScriptedTicks(uint32_t ticks);
+
+// Milliseconds of wall time since an arbitrary start, as a double (for measurements only).
+double wallMilliseconds();
+
+// ---- message boxes -----------------------------------------------------------------------
+// Written to standard error as "caption: text", then shown as a box when a display is there
+// and the run is not headless. Tests may collect them instead of printing.
+void showMessageBox(const char* caption, const char* text);
+void setMessageBoxesHeadless(bool headless);
+
+struct ShownMessage {
+    std::string caption;
+    std::string text;
+};
+void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not stderr
+std::vector<ShownMessage>& collectedMessageBoxes();
+
+// ---- window, context and frame -----------------------------------------------------------
+enum class WindowMode {
+    FullScreenDesktop,  // the desktop's own size, the 4:3 frame pillarboxed
+    FullScreenSwitch,   // the display switched to the frame's size
+    Windowed,           // a resizable window, the frame's size at first
+    Offscreen,          // SDL's offscreen driver: no display at all
+};
+
+// Opens the window and a double-buffered GL context, then the show's own frame (RGB colour
+// without alpha, 16-bit depth) which stays bound for all drawing. False after a message box.
+bool openShowWindow(const char* title, int width, int height, WindowMode mode);
+void closeShowWindow();
+bool showWindowIsOpen();
+
+// Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
+void presentFrame();
+
+// Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
+void readFramePixels(std::vector<uint8_t>& rgb);
+int frameWidth();
+int frameHeight();
+
+// ---- window messages ---------------------------------------------------------------------
+enum MessageKind : uint32_t {
+    WM_NULL = 0,
+    WM_ACTIVATE,
+    WM_KEYDOWN,
+    WM_KEYUP,
+    WM_SYSCOMMAND,
+    WM_MOUSEMOVE,
+    WM_LBUTTONDOWN,
+    WM_CLOSE,
+    WM_QUIT,
+};
+enum : uintptr_t { VK_ESCAPE = 0x1B, VK_OTHER = 0xFF };
+enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170, SC_CLOSE = 0xF060 };
+
+struct WindowMessage {
+    uint32_t message = WM_NULL;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+using WindowProcedure = intptr_t (*)(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+void setWindowProcedure(WindowProcedure procedure);
+// Takes the next pending message (SDL events mapped onto the window's messages). False if none.
+bool peekMessage(WindowMessage& message);
+void dispatchMessage(const WindowMessage& message);
+intptr_t defaultWindowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam);
+void postQuitMessage(int exitCode);
+
+// For tests: queue an input event as the user would cause it.
+enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
+void pushTestInput(TestInput input);
+
+// Ends the program cleanly on SIGINT and SIGTERM (as a quit message) and ignores SIGPIPE.
+void installSignalHandlers();

@@ -1,0 +1,202 @@
+// window.cpp -- the SDL window, its GL context, and the show's own 1024 x 768 frame
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_opengl.h>
+
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace {
+
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+bool switchedDisplayMode = false;
+int showWidth = 1024;
+int showHeight = 768;
+
+// The frame object: RGB colour (no alpha) and 16-bit depth, bound for all drawing.
+GLuint frameBuffer = 0;
+GLuint colourBuffer = 0;
+GLuint depthBuffer = 0;
+
+PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
+PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
+
+template <typename T>
+bool loadProc(T& proc, const char* name)
+{
+    proc = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+    return proc != nullptr;
+}
+
+bool loadFrameProcs()
+{
+    return loadProc(genFramebuffers, "glGenFramebuffers") &&
+           loadProc(bindFramebuffer, "glBindFramebuffer") &&
+           loadProc(genRenderbuffers, "glGenRenderbuffers") &&
+           loadProc(bindRenderbuffer, "glBindRenderbuffer") &&
+           loadProc(renderbufferStorage, "glRenderbufferStorage") &&
+           loadProc(framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+           loadProc(checkFramebufferStatus, "glCheckFramebufferStatus") &&
+           loadProc(blitFramebuffer, "glBlitFramebuffer") &&
+           loadProc(deleteFramebuffers, "glDeleteFramebuffers") &&
+           loadProc(deleteRenderbuffers, "glDeleteRenderbuffers");
+}
+
+bool createFrame()
+{
+    if (!loadFrameProcs()) return false;
+    genFramebuffers(1, &frameBuffer);
+    bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    genRenderbuffers(1, &colourBuffer);
+    bindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, showWidth, showHeight);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+    genRenderbuffers(1, &depthBuffer);
+    bindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, showWidth, showHeight);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+    bindRenderbuffer(GL_RENDERBUFFER, 0);
+    return checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void destroyFrame()
+{
+    if (!frameBuffer) return;
+    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    deleteFramebuffers(1, &frameBuffer);
+    deleteRenderbuffers(1, &colourBuffer);
+    deleteRenderbuffers(1, &depthBuffer);
+    frameBuffer = colourBuffer = depthBuffer = 0;
+}
+
+Uint32 windowFlags(WindowMode mode)
+{
+    switch (mode) {
+    case WindowMode::FullScreenDesktop:
+        return SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP;
+    case WindowMode::FullScreenSwitch:
+        return SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN;
+    case WindowMode::Windowed:
+        return SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+    case WindowMode::Offscreen:
+        break;
+    }
+    return SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+}
+
+// Both failures keep the window's own texts; SDL's reason goes to standard error first.
+bool fail(const char* text, const char* detail)
+{
+    std::fprintf(stderr, "%s: %s\n", detail, SDL_GetError());
+    closeShowWindow();
+    showMessageBox("ERROR", text);
+    return false;
+}
+
+const char* const kClassError = "Failed To Register The Window Class.";
+const char* const kWindowError = "Window Creation Error.";
+
+}  // namespace
+
+bool openShowWindow(const char* title, int width, int height, WindowMode mode)
+{
+    showWidth = width;
+    showHeight = height;
+    if (mode == WindowMode::Offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(kClassError, "no display");
+
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                              windowFlags(mode));
+    if (!window) return fail(kWindowError, "no window");
+    if (mode == WindowMode::FullScreenSwitch) {
+        SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
+        SDL_DisplayMode closest;
+        if (SDL_GetClosestDisplayMode(0, &wanted, &closest)) SDL_SetWindowDisplayMode(window, &closest);
+        switchedDisplayMode = true;
+    }
+    if (mode == WindowMode::FullScreenDesktop || mode == WindowMode::FullScreenSwitch)
+        SDL_ShowCursor(SDL_DISABLE);
+    SDL_DisableScreenSaver();
+
+    context = SDL_GL_CreateContext(window);
+    if (!context) return fail(kWindowError, "no OpenGL context");
+    SDL_GL_MakeCurrent(window, context);
+    if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
+    if (mode != WindowMode::Offscreen) SDL_RaiseWindow(window);
+    return true;
+}
+
+void closeShowWindow()
+{
+    if (context) destroyFrame();
+    if (context) SDL_GL_DeleteContext(context);
+    context = nullptr;
+    if (window) {
+        // Leaving full screen first gives the display its own mode back.
+        if (switchedDisplayMode) SDL_SetWindowFullscreen(window, 0);
+        SDL_DestroyWindow(window);
+    }
+    window = nullptr;
+    switchedDisplayMode = false;
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool showWindowIsOpen() { return window != nullptr && context != nullptr; }
+
+int frameWidth() { return showWidth; }
+int frameHeight() { return showHeight; }
+
+void presentFrame()
+{
+    if (!window) return;
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    // The largest rectangle of the frame's aspect that fits, centred, black bars around it.
+    int width = drawableWidth;
+    int height = static_cast<int>(static_cast<long long>(drawableWidth) * showHeight / showWidth);
+    if (height > drawableHeight) {
+        height = drawableHeight;
+        width = static_cast<int>(static_cast<long long>(drawableHeight) * showWidth / showHeight);
+    }
+    int left = (drawableWidth - width) / 2;
+    int bottom = (drawableHeight - height) / 2;
+
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    blitFramebuffer(0, 0, showWidth, showHeight, left, bottom, left + width, bottom + height,
+                    GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    SDL_GL_SwapWindow(window);
+    bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void readFramePixels(std::vector<uint8_t>& rgb)
+{
+    rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}

@@ -1,0 +1,22 @@
+// blur.h -- the radial blur: the scene drawn small, copied, and laid over itself zoomed
+#pragma once
+#include "geometry/vertex.h"
+
+struct Timeline;
+class Texture;
+
+extern bool blurEnabled;
+extern bool blurInsetAnimated;
+extern int blurPasses;       // 30 at start
+extern float blurSpread;     // 0.05 at start
+extern ColourRGB blurColour;
+extern float blurInset;      // the animated start inset; only grows
+extern float blurTimeAccum;  // ms accumulated while animated; only grows
+
+// Draws the current scene into the lower left 256 x 256 and copies it into blurTexture.
+void renderBlurSource(Timeline& timeline);
+// Lays `passes` additive quads over the frame, each zoomed in by `spread` more.
+void drawBlurOverlay(int passes, float spread, Timeline& timeline);
+
+// Back to the start values (for tests and a second show in one process).
+void resetBlurSettings();

@@ -1,0 +1,19 @@
+// camera.h -- the one camera, its projection and view, and screen-pixel overlays
+#pragma once
+
+struct Camera {
+    float eyeX = 0, eyeY = 0, eyeZ = 0;
+    float rotX = 0, rotY = 0, rotZ = 0;  // degrees about x, y, z
+    float zNear = 0, zFar = 0;
+    float fovy = 0;
+    float aspect = 0;
+
+    void look();     // loads the view into the model-view matrix (left current)
+    void project();  // loads the perspective into the projection matrix (left current)
+};
+
+extern Camera camera;
+
+// 1024 x 768 screen pixels, origin top left, y down; saves both matrices.
+void beginScreenOverlay();
+void endScreenOverlay();

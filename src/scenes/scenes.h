@@ -1,0 +1,26 @@
+// scenes.h -- the eleven timeline entries, each an init and a draw
+#pragma once
+#include <cstdint>
+
+void scene0Init();
+void scene0Draw(uint32_t ms);
+void scene1Init();
+void scene1Draw(uint32_t ms);
+void scene2Init();
+void scene2Draw(uint32_t ms);
+void scene3Init();
+void scene3Draw(uint32_t ms);
+void scene4Init();
+void scene4Draw(uint32_t ms);
+void scene5Init();
+void scene5Draw(uint32_t ms);
+void scene6Init();
+void scene6Draw(uint32_t ms);
+void scene7Init();
+void scene7Draw(uint32_t ms);
+void scene8Init();
+void scene8Draw(uint32_t ms);
+void scene9Init();
+void scene9Draw(uint32_t ms);
+void scene10Init();
+void scene10Draw(uint32_t ms);

@@ -1,0 +1,32 @@
+// gl_test.h -- offscreen GL for tests: one hidden 1024 x 768 frame per test process
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Opens the offscreen window and context once (SDL's offscreen driver, Mesa), with the
+// viewport on the whole frame and the show's first perspective loaded.
+void openTestFrame();
+
+// Reads the frame back; pixel (x, y) with y counted from the top, as a viewer sees it.
+struct FramePixels {
+    std::vector<uint8_t> rgb;  // bottom row first, as GL reads it
+    int width = 0, height = 0;
+    const uint8_t* at(int x, int yFromTop) const
+    {
+        return &rgb[(static_cast<size_t>(height - 1 - yFromTop) * width + x) * 3];
+    }
+    // Mean brightness (0..255) of a rectangle, top-left origin.
+    double meanBrightness(int x0, int y0, int x1, int y1) const;
+};
+FramePixels readTestFrame();
+
+// Where the data files are (DEMO_DATA_DIR, set by the test runner).
+std::string testDataDir();
+
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
