@@ -48,6 +48,9 @@ public:
 // Smooth unit normals from the current positions; always returns 0.
 int computeNormals(Mesh* mesh);
 
+// glRotatef, except that a zero angle or a zero axis leaves the matrix as it is.
+void multiplyRotation(float angle, float x, float y, float z);
+
 // True until the first drawTextured call compiles the (one) textured list.
 extern bool texturedListPending;
 
