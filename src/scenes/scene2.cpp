@@ -1,5 +1,81 @@
-// scene2.cpp -- timeline entry 2 (not built yet: draws nothing)
+// scene2.cpp -- timeline entry 2: flight through a thin textured tube, triangles drifting over it
+#include <GL/gl.h>
+
+#include "app/frame.h"
+#include "app/world_geometry.h"
+#include "geometry/mesh.h"
+#include "geometry/spline_path.h"
+#include "image/texture.h"
+#include "render/blur.h"
+#include "render/camera.h"
+#include "scenes/drifting_triangles.h"
+#include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
 
-void scene2Init() {}
-void scene2Draw(uint32_t) {}
+void scene2Init()
+{
+    camera.fovy = 45;
+    camera.aspect = 1.3333334f;
+    camera.zNear = 5;
+    camera.zFar = 2000;
+    camera.project();
+    camera.eyeX = 0;
+    camera.eyeY = 0;
+    camera.eyeZ = -400;
+
+    blurEnabled = false;
+    blurInsetAnimated = false;
+    clearColour = {1, 1, 1};
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+
+    blurTexture = new Texture;
+    blurTexture->createBlank(256, 256);
+    glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
+    glEnable(GL_TEXTURE_2D);
+
+    // cameraPathStep is not reset: no earlier entry moves it from its start value 0.
+    const int provisionalPointCount = 20;
+    loadCameraPath("sc2.CMVM", provisionalPointCount);
+
+    const float white[4] = {1, 1, 1, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+
+    seedDriftingTriangles();
+}
+
+void followTunnelPath()
+{
+    // The last sample a segment starts on; negative (no samples) for fewer than 3 points,
+    // and then the camera keeps what the init gave it.
+    const int lastSample = 50 * cameraPath->pointCount - 150;
+    int sample = cameraPathStep;
+    if (cameraPathStep > lastSample)
+        sample = lastSample;
+    else
+        ++cameraPathStep;
+    applyCameraPathSample(sample);
+}
+
+void scene2Draw(uint32_t)
+{
+    followTunnelPath();
+    camera.look();
+
+    const int tubeSegments = 5000;
+    const int tubeStyle = 1;
+    glEnable(GL_CULL_FACE);
+    ringMesh->drawTube(tubeSegments, tubeStyle);  // the first call only compiles the list
+    glDisable(GL_CULL_FACE);
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    camera.eyeX = 0;
+    camera.eyeY = 0;
+    camera.eyeZ = -25;
+    camera.rotX = camera.rotY = camera.rotZ = 0;
+    drawDriftingTriangles(false);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+}
