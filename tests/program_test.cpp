@@ -1,0 +1,186 @@
+// program_test.cpp -- the message loop's ways out, the command line, and the headless modes
+#include <GL/gl.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/options.h"
+#include "app/show.h"
+#include "app/window.h"
+#include "support/gl_test.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+int drawnFrames = 0;
+void countingDraw(uint32_t) { ++drawnFrames; }
+
+// A one-entry timeline that lasts longer than any test.
+struct OneEntryTimeline {
+    TimelineEntry entry;
+    Timeline timeline;
+    OneEntryTimeline()
+    {
+        timeline.entries = &entry;
+        timeline.count = 1;
+        timeline.setEntry(0, 1000000, countingDraw);
+    }
+};
+
+// Ends the loop after a number of frames, like a window nobody closes.
+class FrameLimit : public FrameObserver {
+public:
+    explicit FrameLimit(int frames) : left_(frames) {}
+    bool frameDone(Timeline&) override { return --left_ > 0; }
+
+private:
+    int left_;
+};
+
+class MessageLoopTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        setWindowProcedure(windowProcedure);
+        drawnFrames = 0;
+    }
+};
+
+struct Result {
+    int exitCode;
+    std::string output;
+};
+
+Result runDemo(const std::string& arguments)
+{
+    const char* binary = std::getenv("DEMO_BINARY");
+    std::string command = std::string(binary ? binary : "./demo") + " " + arguments + " 2>&1";
+    Result result{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 512> buffer;
+    while (fgets(buffer.data(), buffer.size(), pipe)) result.output += buffer.data();
+    int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+int countLines(const std::string& text)
+{
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines;
+}
+
+}  // namespace
+
+TEST_F(MessageLoopTest, EscapeEndsTheLoopWithExitCodeZeroBeforeAnyFrame)
+{
+    OneEntryTimeline show;
+    pushTestInput(TestInput::EscapeDown);
+    FrameLimit limit(1000);
+    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
+    EXPECT_EQ(drawnFrames, 0) << "pending messages are handled before the next frame";
+}
+
+TEST_F(MessageLoopTest, AWindowClosedByTheSystemEndsTheLoopLikeEscape)
+{
+    OneEntryTimeline show;
+    pushTestInput(TestInput::WindowClose);
+    FrameLimit limit(1000);
+    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
+    EXPECT_EQ(drawnFrames, 0);
+}
+
+TEST_F(MessageLoopTest, OtherKeysClicksAndMouseMovesChangeNothing)
+{
+    OneEntryTimeline show;
+    for (TestInput input : {TestInput::OtherKeyDown, TestInput::KeyUp, TestInput::MouseMove,
+                            TestInput::LeftButtonDown, TestInput::OtherKeyDown})
+        pushTestInput(input);
+    FrameLimit limit(5);
+    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
+    EXPECT_EQ(drawnFrames, 5) << "the loop went on drawing";
+    // The window procedure answers the refused system commands and leaves the rest alone.
+    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
+    WindowMessage message;
+    EXPECT_FALSE(peekMessage(message)) << "no quit message was posted";
+}
+
+TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
+{
+    const char* bad[] = {"--bogus", "--fps", "--fps 0", "--fps x", "--stills /tmp/s --at x",
+                         "--stills /tmp/s --at 10,,20", "--stills /tmp/s", "--at 100",
+                         "--capture", "--capture x.mp4 --until soon", "--data"};
+    for (const char* arguments : bad) {
+        Result result = runDemo(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_EQ(countLines(result.output), 1) << arguments << ": " << result.output;
+        EXPECT_NE(result.output.find("demo: "), std::string::npos) << arguments;
+    }
+    Result help = runDemo("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--capture"), std::string::npos);
+    EXPECT_EQ(runDemo("--version").exitCode, 0);
+}
+
+TEST(CommandLineTest, OptionsAreParsedIntoTheirModes)
+{
+    const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};
+    Options options;
+    std::string error;
+    ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
+    EXPECT_EQ(options.mode, RunMode::Stills);
+    EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
+    EXPECT_EQ(options.fps, 30);
+    EXPECT_EQ(options.dataDir, "d");
+}
+
+TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
+{
+    std::string dir = testing::TempDir() + "stills_" + std::to_string(getpid());
+    Result result = runDemo("--data " + testDataDir() + " --stills " + dir + " --at 0,250,1000");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    for (const char* name : {"0.png", "250.png", "1000.png"})
+        EXPECT_GT(std::filesystem::file_size(dir + "/" + name), 1000u) << name;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessModeTest, CaptureWithoutFfmpegSaysSoAndFails)
+{
+    std::string dir = testing::TempDir() + "nopath_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    std::string binary = std::filesystem::absolute(std::getenv("DEMO_BINARY")).string();
+    std::string command = "PATH=" + dir + " " + binary + " --capture " + dir + "/x.mp4 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    std::array<char, 512> buffer;
+    while (fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
+    int status = pclose(pipe);
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(output.find("ffmpeg"), std::string::npos) << output;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessModeTest, ACaptureHoldsOneFrameEveryFrameTimeOfTheShow)
+{
+    std::string file = testing::TempDir() + "capture_" + std::to_string(getpid()) + ".mp4";
+    Result result = runDemo("--data " + testDataDir() + " --capture " + file + " --until 2000");
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::string probe = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                        "stream=width,height,nb_read_frames,avg_frame_rate -of csv=p=0 " + file;
+    FILE* pipe = popen(probe.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+    pclose(pipe);
+    EXPECT_EQ(std::string(line), "1024,768,60/1,120\n");
+    std::filesystem::remove(file);
+}
