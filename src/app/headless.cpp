@@ -61,6 +61,77 @@ private:
     bool failed_ = false;
 };
 
+// Small stills side by side in one picture: a glance at the whole show.
+class ContactSheet : public HeadlessObserver {
+public:
+    static constexpr int kColumns = 4;
+    static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
+
+    ContactSheet(std::string file, std::vector<unsigned> times) : file_(std::move(file)), times_(std::move(times))
+    {
+        int rows = (static_cast<int>(times_.size()) + kColumns - 1) / kColumns;
+        sheetWidth_ = kColumns * tileWidth();
+        sheetHeight_ = rows * tileHeight();
+        sheet_.assign(static_cast<size_t>(sheetWidth_) * sheetHeight_ * 3, 0);
+    }
+
+    bool frameDone(Timeline&) override
+    {
+        uint32_t now = showTimeOfFrame();
+        if (next_ < times_.size() && times_[next_] <= now) {
+            readFramePixels(pixels_);
+            while (next_ < times_.size() && times_[next_] <= now) placeTile(next_++);
+        }
+        advanceVirtualFrame();
+        return next_ < times_.size();
+    }
+
+    int finish(int code) override
+    {
+        if (writeFramePng(file_, sheet_, sheetWidth_, sheetHeight_)) return code;
+        std::fprintf(stderr, "demo: could not write %s\n", file_.c_str());
+        return 1;
+    }
+
+private:
+    static int tileWidth() { return 1024 / kShrink; }
+    static int tileHeight() { return 768 / kShrink; }
+
+    // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
+    void placeTile(size_t index)
+    {
+        int rows = sheetHeight_ / tileHeight();
+        int left = static_cast<int>(index % kColumns) * tileWidth();
+        int bottom = (rows - 1 - static_cast<int>(index / kColumns)) * tileHeight();
+        for (int y = 0; y < tileHeight(); ++y)
+            for (int x = 0; x < tileWidth(); ++x)
+                for (int c = 0; c < 3; ++c) {
+                    int sum = 0;
+                    for (int dy = 0; dy < kShrink; ++dy)
+                        for (int dx = 0; dx < kShrink; ++dx)
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * 1024 + x * kShrink + dx) * 3 + c];
+                    sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
+                        static_cast<uint8_t>(sum / (kShrink * kShrink));
+                }
+    }
+
+    std::string file_;
+    std::vector<unsigned> times_;
+    size_t next_ = 0;
+    int sheetWidth_ = 0, sheetHeight_ = 0;
+    std::vector<uint8_t> sheet_;
+    std::vector<uint8_t> pixels_;
+};
+
+// The middle of every scene, and the last scene's grey veil.
+std::vector<unsigned> defaultSheetTimes()
+{
+    std::vector<unsigned> times;
+    for (int i = 0; i < kSceneCount; ++i) times.push_back((sceneStartMs(i) + sceneStartMs(i + 1)) / 2);
+    times.push_back(showDurationMs() - 1300);
+    return times;
+}
+
 std::string shellQuote(const std::string& text)
 {
     std::string quoted = "'";
@@ -216,6 +287,10 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
         }
         return std::make_unique<StillsWriter>(options.stillsDir, options.stillTimes);
     }
+    case RunMode::ContactSheet:
+        return std::make_unique<ContactSheet>(options.sheetFile, options.stillTimes.empty()
+                                                                     ? defaultSheetTimes()
+                                                                     : options.stillTimes);
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:

@@ -13,6 +13,9 @@ const char* const kUsage =
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
     "                        each show time T (ms)\n"
+    "  --contact-sheet FILE.png [--at T1,T2,...]\n"
+    "                        no window: one picture of small stills, by default one from\n"
+    "                        the middle of every scene\n"
     "  --capture FILE.mp4 [--until MS]\n"
     "                        no window: renders the show (with its soundtrack) to a video\n"
     "  --benchmark           no window: runs the whole show as fast as it can and prints\n"
@@ -57,7 +60,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     bool haveAt = false;
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
-        bool takesValue = flag == "--stills" || flag == "--at" || flag == "--capture" ||
+        bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
                           flag == "--until" || flag == "--fps" || flag == "--data";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
             error = "option " + flag + " needs a value";
@@ -74,6 +77,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--stills") {
             options.mode = RunMode::Stills;
             options.stillsDir = value;
+        } else if (flag == "--contact-sheet") {
+            options.mode = RunMode::ContactSheet;
+            options.sheetFile = value;
         } else if (flag == "--capture") {
             options.mode = RunMode::Capture;
             options.captureFile = value;
@@ -104,8 +110,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         error = "--stills needs --at T1,T2,... (show times in ms)";
         return false;
     }
-    if (haveAt && options.mode != RunMode::Stills) {
-        error = "--at goes with --stills DIR";
+    if (haveAt && options.mode != RunMode::Stills && options.mode != RunMode::ContactSheet) {
+        error = "--at goes with --stills DIR or --contact-sheet FILE";
         return false;
     }
     return true;

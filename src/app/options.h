@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-enum class RunMode { Show, Stills, Capture, Benchmark, Help, Version };
+enum class RunMode { Show, Stills, ContactSheet, Capture, Benchmark, Help, Version };
 
 struct Options {
     RunMode mode = RunMode::Show;
@@ -14,6 +14,7 @@ struct Options {
     std::string stillsDir;
     std::vector<unsigned> stillTimes;  // ms since the first frame, ascending
     std::string captureFile;
+    std::string sheetFile;
     long long untilMs = -1;  // -1: until the last scene has ended
 };
 

@@ -74,6 +74,13 @@ uint32_t showDurationMs()
     return total;
 }
 
+uint32_t sceneStartMs(int index)
+{
+    uint32_t start = 0;
+    for (int i = 0; i < index && i < kSceneCount; ++i) start += kScenes[i].duration;
+    return start;
+}
+
 int messageLoop(Timeline& timeline, FrameObserver& observer)
 {
     WindowMessage message;
@@ -98,6 +105,7 @@ int runProgram(const Options& options)
     Options resolved = options;
     if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
     if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
+    if (!resolved.sheetFile.empty()) resolved.sheetFile = absolutePath(resolved.sheetFile);
     if (!resolved.dataDir.empty() && chdir(resolved.dataDir.c_str()) != 0) {
         std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
         return 2;

@@ -17,6 +17,8 @@ constexpr int kSceneCount = 11;
 // The eleven entries with their durations (ms), in order; the entries live for the run.
 void fillTimeline(Timeline& timeline);
 uint32_t showDurationMs();
+// Show time (ms since the first frame) at which entry `index` starts, inits taking no time.
+uint32_t sceneStartMs(int index);
 
 // Drains all pending messages, then draws one frame; returns the quit message's code, or 0
 // when the observer ends the loop.
