@@ -1,5 +1,45 @@
-// scene0.cpp -- timeline entry 0 (not built yet: draws nothing)
+// scene0.cpp -- the opening picture: the title bitmap on black for ten seconds
+#include <GL/gl.h>
+
+#include "app/frame.h"
+#include "app/world.h"
+#include "image/texture.h"
+#include "render/blur.h"
+#include "render/camera.h"
 #include "scenes/scenes.h"
 
-void scene0Init() {}
-void scene0Draw(uint32_t) {}
+void scene0Init()
+{
+    camera.fovy = 45.0f;
+    camera.aspect = 1.3333334f;
+    camera.zNear = 5.0f;
+    camera.zFar = 2000.0f;
+    camera.project();
+    camera.eyeX = 0;
+    camera.eyeY = 0;
+    camera.eyeZ = 0;
+    blurEnabled = false;
+    blurInsetAnimated = false;
+    clearColour = ColourRGB();
+    glDisable(GL_LIGHTING);
+}
+
+// The same picture whatever the time: 512 x 384 pixels, 128 from the top, centred across.
+void scene0Draw(uint32_t)
+{
+    camera.look();
+    beginScreenOverlay();
+    glBindTexture(GL_TEXTURE_2D, hiphopTexture ? hiphopTexture->id : 0);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);
+    glVertex2f(256, 128);
+    glTexCoord2f(1, 1);
+    glVertex2f(768, 128);
+    glTexCoord2f(1, 0);
+    glVertex2f(768, 512);
+    glTexCoord2f(0, 0);
+    glVertex2f(256, 512);
+    glEnd();
+    endScreenOverlay();
+}
