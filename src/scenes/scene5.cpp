@@ -1,5 +1,96 @@
-// scene5.cpp -- timeline entry 5 (not built yet: draws nothing)
+// scene5.cpp -- timeline entry 5: a flowing dark-red morph inside a green wire shell
+#include <GL/gl.h>
+
+#include "app/frame.h"
+#include "app/world.h"
+#include "app/world_geometry.h"
+#include "geometry/mesh.h"
+#include "geometry/morph.h"
+#include "geometry/spline_path.h"
+#include "image/texture.h"
+#include "render/blur.h"
+#include "render/camera.h"
 #include "scenes/scenes.h"
 
-void scene5Init() {}
-void scene5Draw(uint32_t) {}
+// No state of its own: the camera path, the morphs and the camera are the world's.
+
+namespace {
+
+// One sample per call until the path's 50 (n - 2) samples are used; then the camera rests.
+void followCameraPath()
+{
+    if (!cameraPath) return;
+    int flightSamples = 50 * (cameraPath->pointCount - 2);
+    if (cameraPathStep < flightSamples) {
+        applyCameraPathSample(cameraPathStep);
+        cameraPathStep += 1;
+    }
+}
+
+void setMaterial(const GLfloat ambientAndDiffuse[4], const GLfloat specular[4])
+{
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambientAndDiffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+}
+
+}  // namespace
+
+void scene5Init()
+{
+    camera.fovy = 45;
+    camera.aspect = 1.3333334f;
+    camera.zNear = 0.1f;
+    camera.zFar = 200;
+    camera.project();
+    camera.eyeX = 0;
+    camera.eyeY = 0;
+    camera.eyeZ = -20.4f;
+    camera.rotX = camera.rotY = camera.rotZ = 0;
+
+    blurEnabled = false;
+    blurInsetAnimated = false;
+    clearColour = {0, 0, 0};
+
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+
+    loadCameraPath("sc6.CMVM", 30);
+    cameraPathStep = 0;
+
+    const GLfloat red[4] = {1, 0, 0.1f, 1};
+    const GLfloat dimSpecular[4] = {0.1f, 0.1f, 0.1f, 1};
+    setMaterial(red, dimSpecular);
+
+    blurTexture = new Texture;
+    blurTexture->createBlank(256, 256);
+}
+
+void scene5Draw(uint32_t)
+{
+    followCameraPath();
+    camera.look();
+
+    glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
+    glEnable(GL_BLEND);
+
+    const GLfloat darkRed[4] = {0.4f, 0, 0, 0.8f};
+    const GLfloat whiteSpecular[4] = {1, 1, 1, 0.8f};
+    setMaterial(darkRed, whiteSpecular);
+    Mesh* flowing = morphB->mesh();
+    flowing->scale = {1, 1, 1};
+    flowing->drawColoured();
+    morphB->step();
+
+    // The shell is drawn under the matrix the morph left, which is the camera's (no placement).
+    const GLfloat faintGreen[4] = {0, 0.5f, 0, 0.1f};
+    const GLfloat shellSpecular[4] = {0.1f, 0.1f, 0.1f, 0.1f};
+    setMaterial(faintGreen, shellSpecular);
+    glDisable(GL_DEPTH_TEST);
+    Mesh* shell = morphC->mesh();
+    shell->scale = {4, 4, 4};
+    shell->drawWireframe(5.0f);
+
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}

@@ -24,3 +24,6 @@ void scene9Init();
 void scene9Draw(uint32_t ms);
 void scene10Init();
 void scene10Draw(uint32_t ms);
+
+// Entry 7: alpha of the innermost shell, rising by 0.005 per draw until past 1.
+extern float layerAlpha;
