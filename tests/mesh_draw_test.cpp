@@ -1,0 +1,328 @@
+// mesh_draw_test.cpp -- the drawing styles, the trails and the ribbon on the offscreen frame
+#include <GL/gl.h>
+
+#include <cmath>
+#include <vector>
+
+#include "geometry/generators.h"
+#include "geometry/mesh.h"
+#include "geometry/trail.h"
+#include "support/gl_test.h"
+
+namespace {
+
+class MeshDrawTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_FOG);
+        glColor4f(1, 1, 1, 1);
+        useOrtho(-4, 4, -3, 3, -100, 100);
+    }
+    void TearDown() override
+    {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+
+    static void useOrtho(double l, double r, double b, double t, double n, double f)
+    {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(l, r, b, t, n, f);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+    static void clearFrame()
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+    }
+};
+
+std::vector<float> modelView()
+{
+    std::vector<float> m(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
+// A small red triangle around the origin, with normals and texture coordinates.
+void makeTriangle(Mesh& mesh)
+{
+    mesh.allocateVertices(3);
+    mesh.allocateTriangles(1);
+    mesh.vertices[0].setPosition(-0.2f, -0.2f, 0);
+    mesh.vertices[1].setPosition(0.2f, -0.2f, 0);
+    mesh.vertices[2].setPosition(0, 0.2f, 0);
+    for (int i = 0; i < 3; ++i) {
+        mesh.vertices[i].g = mesh.vertices[i].b = 0;
+        mesh.normals[i] = Vector3(0, 0, 1);
+        mesh.triangles[i] = i;
+    }
+}
+
+// Mean x of the lit pixels, -1 if none.
+double litCentreX(const FramePixels& frame)
+{
+    double sum = 0;
+    long count = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+            if (frame.at(x, y)[0] > 100) {
+                sum += x;
+                ++count;
+            }
+    return count ? sum / count : -1;
+}
+
+// What a draw sends, in window coordinates, captured with GL's feedback mode.
+struct Feedback {
+    int lines = 0, polygons = 0;
+    std::vector<float> xs;  // window x of every vertex
+};
+
+template <typename Draw>
+Feedback captureFeedback(Draw draw)
+{
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const int used = glRenderMode(GL_RENDER);
+    Feedback result;
+    EXPECT_GE(used, 0) << "feedback buffer overflow";
+    auto takeVertices = [&](int& i, int n) {
+        for (int k = 0; k < n; ++k, i += 3) result.xs.push_back(buffer[i]);
+    };
+    for (int i = 0; i < used;) {
+        const GLfloat token = buffer[i++];
+        if (token == GL_POLYGON_TOKEN) {
+            const int n = static_cast<int>(buffer[i++]);
+            ++result.polygons;
+            takeVertices(i, n);
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            ++result.lines;
+            takeVertices(i, 2);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+        } else {
+            i += 3;  // point, bitmap and pixel tokens carry one vertex
+        }
+    }
+    return result;
+}
+
+bool isIdentityTranslation(const std::vector<float>& m, float tz)
+{
+    const float expected[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, tz, 1};
+    for (int i = 0; i < 16; ++i)
+        if (std::fabs(m[i] - expected[i]) > 1e-4f) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_F(MeshDrawTest, TexturedListDrawsNothingFirstThenTheSamePictureEveryTime)
+{
+    texturedListPending = true;
+    Mesh mesh;
+    makeTriangle(mesh);
+    mesh.drawTextured();
+    EXPECT_FALSE(texturedListPending);
+    EXPECT_TRUE(glIsList(mesh.displayList));
+    EXPECT_EQ(readTestFrame().meanBrightness(0, 0, 1024, 768), 0) << "the building call only compiles";
+
+    clearFrame();
+    mesh.drawTextured();
+    const FramePixels first = readTestFrame();
+    EXPECT_GT(first.meanBrightness(500, 370, 524, 398), 200);
+    // The list keeps the geometry it was built from.
+    mesh.vertices[2].setPosition(3, 2, 0);
+    for (int i = 0; i < 2; ++i) {
+        clearFrame();
+        mesh.drawTextured();
+        EXPECT_EQ(readTestFrame().rgb, first.rgb);
+    }
+}
+
+TEST_F(MeshDrawTest, PlacementOrderDiffersBetweenStyles)
+{
+    Mesh mesh;
+    makeTriangle(mesh);
+    mesh.position = MeshPosition{1, 0, 0};
+    mesh.scale = MeshScale{2, 2, 2};
+
+    clearFrame();
+    mesh.drawColoured();  // translate, then scale
+    EXPECT_FLOAT_EQ(modelView()[12], 1);
+    const double colouredX = litCentreX(readTestFrame());
+    clearFrame();
+    mesh.drawWireframe(2);  // scale, then translate
+    EXPECT_FLOAT_EQ(modelView()[12], 2);
+    const double wireX = litCentreX(readTestFrame());
+    // 128 pixels per unit: the triangle's centre lands near x = 1 and x = 2.
+    EXPECT_NEAR(colouredX, 512 + 128 * 1, 20);
+    EXPECT_NEAR(wireX, 512 + 128 * 2, 20);
+
+    clearFrame();
+    mesh.drawVertexCubes();
+    EXPECT_FLOAT_EQ(modelView()[12], 2);
+
+    // The rotation: textured turns before it translates, coloured after.
+    mesh.scale = MeshScale();
+    mesh.rotation = MeshRotation{90, 0, 0, 1};
+    glLoadIdentity();
+    mesh.drawColoured();
+    EXPECT_NEAR(modelView()[12], 1, 1e-6);
+    glLoadIdentity();
+    texturedListPending = false;  // replay whatever list the mesh names; only the matrix counts
+    mesh.drawTextured();
+    EXPECT_NEAR(modelView()[12], 0, 1e-6);
+    EXPECT_NEAR(modelView()[13], 1, 1e-6);
+
+    // The default rotation (angle 0 about no axis) leaves the matrix as it is.
+    Mesh plain;
+    glLoadIdentity();
+    plain.drawColoured();
+    plain.drawWireframe(1);
+    plain.drawVertexCubes();
+    EXPECT_TRUE(isIdentityTranslation(modelView(), 0));
+}
+
+TEST_F(MeshDrawTest, VertexCubesAreTwelveEdgesAroundEveryVertex)
+{
+    Mesh mesh;
+    mesh.allocateVertices(3);  // no triangles: cubes are drawn for every vertex regardless
+    mesh.vertices[1].setPosition(1, 1, 0);
+    mesh.vertices[2].setPosition(-1, 0.5f, 0);
+    const Feedback sent = captureFeedback([&] { mesh.drawVertexCubes(); });
+    EXPECT_EQ(sent.lines, 36);
+    // Vertex 0's cube spans 0.8 units: 102.4 pixels at 128 per unit.
+    const float minX = *std::min_element(sent.xs.begin(), sent.xs.begin() + 24);
+    const float maxX = *std::max_element(sent.xs.begin(), sent.xs.begin() + 24);
+    EXPECT_NEAR(maxX - minX, 0.8f * 128, 0.01f);
+    EXPECT_NEAR((maxX + minX) / 2, 512, 0.01f);
+}
+
+TEST_F(MeshDrawTest, TubeCompilesOnlyAndStraightensForOtherStyles)
+{
+    Mesh ring;
+    makeRing(&ring);
+
+    ring.drawTube(0, 1);
+    EXPECT_FALSE(ring.listDirty);
+    EXPECT_TRUE(glIsList(ring.displayList));
+    EXPECT_TRUE(isIdentityTranslation(modelView(), 0));
+    clearFrame();
+    ring.drawTube(0, 1);
+    EXPECT_EQ(readTestFrame().meanBrightness(0, 0, 1024, 768), 0) << "an empty list draws nothing";
+
+    // Look at the tube from its side so its length runs across the frame.
+    for (int style : {0, 3, -1}) {
+        ring.listDirty = true;
+        clearFrame();
+        glRotatef(90, 0, 1, 0);
+        glTranslatef(0, 0, -5);
+        const unsigned int oldList = ring.displayList;
+        ring.drawTube(10, style);
+        EXPECT_NE(ring.displayList, oldList);
+        EXPECT_EQ(readTestFrame().meanBrightness(0, 0, 1024, 768), 0) << "compile only";
+        glLoadIdentity();
+        ring.drawTube(10, style);  // replays: ten segments straight along z
+        EXPECT_TRUE(isIdentityTranslation(modelView(), 10 * kTubeSegmentAdvance)) << style;
+        clearFrame();
+        glRotatef(90, 0, 1, 0);
+        glTranslatef(0, 0, -5);
+        ring.drawTube(10, style);
+        EXPECT_GT(readTestFrame().meanBrightness(0, 0, 1024, 768), 1) << style;
+    }
+    float tx, ty, tz;
+    tubeTurn(1234, 7, tx, ty, tz);
+    EXPECT_EQ(tx + ty + tz, 0);
+}
+
+TEST_F(MeshDrawTest, TubeTurnsHoldOverTheirRunsAndStyle2StaysFinite)
+{
+    float tx, ty, tz, tx2, ty2, tz2;
+    tubeTurn(399, 1, tx, ty, tz);
+    tubeTurn(400, 1, tx2, ty2, tz2);
+    EXPECT_EQ(tx, 0);  // 0.25 sin(0)
+    EXPECT_FLOAT_EQ(tx2, static_cast<float>(0.25 * std::sin(1.0)));
+    EXPECT_FLOAT_EQ(ty, 0.5f);  // 0.5 cos(0) until segment 500
+    EXPECT_EQ(ty, ty2);
+
+    // Style 2's base sin(i div 420) is negative for i div 420 = 4, 5, 6, 10, 11.
+    tubeTurn(1679, 2, tx, ty, tz);
+    EXPECT_GT(ty, 0);
+    tubeTurn(1680, 2, tx, ty, tz);
+    EXPECT_FLOAT_EQ(ty, -static_cast<float>(std::pow(std::fabs(std::sin(4.0)), 1.3f)));
+    for (int i = 0; i < 5000; ++i) {
+        tubeTurn(i, 2, tx, ty, tz);
+        ASSERT_TRUE(std::isfinite(tx) && std::isfinite(ty) && std::isfinite(tz)) << i;
+        ASSERT_GE(tz, 0);
+    }
+
+    Mesh ring;
+    makeRing(&ring);
+    ring.drawTube(5000, 2);
+    for (float value : modelView()) EXPECT_TRUE(std::isfinite(value));
+    glLoadIdentity();
+    ring.drawTube(5000, 2);
+    for (float value : modelView()) EXPECT_TRUE(std::isfinite(value));
+}
+
+TEST_F(MeshDrawTest, RibbonDrawsItsFirstThousandTrianglesOnly)
+{
+    Ribbon ribbon;
+    ribbon.stripSegmentCount = 500;
+    ribbon.stripVertices = new Vertex[1500];
+    ribbon.stripIndices = new int32_t[6000]();
+    for (int i = 0; i < 500; ++i) {
+        for (int e = 0; e < 3; ++e) ribbon.stripVertices[3 * i + e].setPosition(-2.0f + 2 * e, 0, -static_cast<float>(i));
+        const int b = 3 * i;
+        const int32_t quads[12] = {b, b + 3, b + 1, b + 3, b + 4, b + 1, b + 4, b + 5, b + 2, b + 4, b + 2, b + 1};
+        std::copy(quads, quads + 12, ribbon.stripIndices + 12 * i);
+    }
+    // Anything read past vertex 752 would show up a thousand units off to the side.
+    for (int i = 753; i < 1500; ++i) ribbon.stripVertices[i].x = 1000;
+    useOrtho(-2000, 2000, -10, 600, -10, 10);
+    glRotatef(90, 1, 0, 0);  // the band faces the viewer
+    const Feedback sent = captureFeedback([&] { ribbon.draw(); });
+    EXPECT_EQ(sent.polygons, 1000);
+    for (float x : sent.xs) ASSERT_NEAR(x, 512, 1);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
+TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
+{
+    Trail trail;
+    trail.pointCount = 15;
+    trail.points = new Vertex[15];
+    for (int j = 0; j < 15; ++j) trail.points[j].setPosition(0.1f * j, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_EQ(captureFeedback([&] { trail.draw(); }).lines, 14);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+
+    Trail single;
+    single.pointCount = 1;
+    single.points = new Vertex[1];
+    glDisable(GL_LIGHTING);
+    EXPECT_EQ(captureFeedback([&] { single.draw(); }).lines, 0);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+}
