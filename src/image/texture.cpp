@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,48 @@
 
 #include "image/bitmap.h"
 #include "platform/platform.h"
+
+namespace {
+
+// The power of two nearest to a side (in the log sense), within the GL limit.
+int powerOfTwoNear(int side, int limit)
+{
+    int power = 1;
+    while (power * 2 <= limit && power * 2 <= side) power *= 2;
+    if (power * 2 <= limit && side - power > power * 2 - side) power *= 2;
+    return power;
+}
+
+// Bilinear resampling of packed RGB rows. The mipmap builder's own rescaling drops the
+// last row of some pictures, so every picture reaches it with power-of-two sides.
+std::vector<unsigned char> resampled(const DibImage& image, int width, int height)
+{
+    std::vector<unsigned char> out(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+        double sy = std::max(0.0, (y + 0.5) * image.height / height - 0.5);
+        int y0 = std::min(static_cast<int>(sy), image.height - 1);
+        int y1 = std::min(y0 + 1, image.height - 1);
+        double fy = sy - y0;
+        for (int x = 0; x < width; ++x) {
+            double sx = std::max(0.0, (x + 0.5) * image.width / width - 0.5);
+            int x0 = std::min(static_cast<int>(sx), image.width - 1);
+            int x1 = std::min(x0 + 1, image.width - 1);
+            double fx = sx - x0;
+            for (int c = 0; c < 3; ++c) {
+                auto at = [&](int px, int py) {
+                    return image.pixels[(static_cast<size_t>(py) * image.width + px) * 3 + c];
+                };
+                double top = at(x0, y0) + (at(x1, y0) - at(x0, y0)) * fx;
+                double bottom = at(x0, y1) + (at(x1, y1) - at(x0, y1)) * fx;
+                out[(static_cast<size_t>(y) * width + x) * 3 + c] =
+                    static_cast<unsigned char>(top + (bottom - top) * fy + 0.5);
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 void Texture::loadBitmap(const char* fileName)
 {
@@ -32,8 +75,15 @@ void Texture::loadBitmap(const char* fileName)
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                      image->pixels);
+    GLint limit = 1024;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    int width = powerOfTwoNear(image->width, limit), height = powerOfTwoNear(image->height, limit);
+    if (width == image->width && height == image->height) {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+    } else {
+        std::vector<unsigned char> pixels = resampled(*image, width, height);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 
     std::free(image->pixels);

@@ -1,0 +1,420 @@
+// texture_blur_test.cpp -- textures, the world set-up, the radial blur and the opening picture, offscreen
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/frame.h"
+#include "app/world.h"
+#include "image/bitmap.h"
+#include "image/texture.h"
+#include "platform/platform.h"
+#include "render/blur.h"
+#include "render/camera.h"
+#include "scenes/scenes.h"
+#include "support/gl_test.h"
+#include "timeline/timeline.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+GLint boundTexture()
+{
+    GLint id = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+    return id;
+}
+
+struct TempDir {
+    fs::path path;
+    TempDir()
+    {
+        char pattern[] = "/tmp/texture_test_XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+void writeFile(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A 24-bit bitmap, each row one colour (given bottom row first).
+Bytes solidRowsBitmap(int width, const std::vector<Bytes>& rowColours)
+{
+    int height = static_cast<int>(rowColours.size());
+    int rowBytes = (width * 3 + 3) / 4 * 4;
+    Bytes file(54, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 255;
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    file[26] = 1;
+    file[28] = 24;
+    for (const Bytes& rgb : rowColours) {
+        for (int x = 0; x < width; ++x) file.insert(file.end(), {rgb[2], rgb[1], rgb[0]});
+        file.insert(file.end(), rowBytes - width * 3, 0);
+    }
+    return file;
+}
+
+// The first inset and the alpha of each overlay quad, caught with GL's feedback mode.
+struct OverlayQuad {
+    float inset, alpha;
+};
+std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeline)
+{
+    std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    drawBlurOverlay(passes, spread, timeline);
+    int used = glRenderMode(GL_RENDER);
+    std::vector<OverlayQuad> quads;
+    const int vertexFloats = 3 + 4 + 4;
+    for (int i = 0; i < used;) {
+        if (buffer[i] != GL_POLYGON_TOKEN) {
+            ADD_FAILURE() << "unexpected feedback token " << buffer[i];
+            break;
+        }
+        int count = static_cast<int>(buffer[i + 1]);
+        float minS = 1e9f, alpha = 0;
+        for (int v = 0; v < count; ++v) {
+            const GLfloat* vertex = &buffer[i + 2 + v * vertexFloats];
+            minS = std::min(minS, vertex[7]);
+            alpha = vertex[6];
+        }
+        // A quad may come back as two triangles: they share the same inset and alpha.
+        if (quads.empty() || std::fabs(quads.back().inset - minS) > 1e-6f || quads.back().alpha != alpha)
+            quads.push_back({minS, alpha});
+        i += 2 + count * vertexFloats;
+    }
+    return quads;
+}
+
+// A white 128 x 128 square in the middle of the screen, on whatever is there.
+void drawWhiteSquare(uint32_t)
+{
+    beginScreenOverlay();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    glVertex2f(448, 320);
+    glVertex2f(576, 320);
+    glVertex2f(576, 448);
+    glVertex2f(448, 448);
+    glEnd();
+    endScreenOverlay();
+}
+
+class BlurTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        resetBlurSettings();
+        useScriptedClock(1000);
+        FrameClock::reset();
+        blurTexture = new Texture;
+        blurTexture->createBlank(256, 256);
+        entry.draw = drawWhiteSquare;
+        entry.duration = 100000;
+        timeline.entries = &entry;
+        timeline.count = 1;
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_LIGHTING);
+    }
+    void TearDown() override { resetBlurSettings(); }
+
+    TimelineEntry entry;
+    Timeline timeline;
+};
+
+}  // namespace
+
+TEST_F(GlTest, BlankTextureIsZeroAndStaysBound)
+{
+    Texture blank;
+    blank.createBlank(256, 256);
+    ASSERT_NE(blank.id, 0u);
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(blank.id));
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    EXPECT_EQ(width, 256);
+    EXPECT_EQ(height, 256);
+    Bytes texels(256 * 256 * 4, 0x77);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_EQ(texels, Bytes(texels.size(), 0));
+
+    Texture second;
+    second.createBlank(64, 32);
+    EXPECT_NE(second.id, blank.id);
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(second.id));
+}
+
+TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
+{
+    TempDir dir;
+    // Widths whose rows are not a multiple of 4 bytes, and that need rescaling to a power of two.
+    std::vector<Bytes> rows = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int sourceWidth : {3, 5, 17}) {
+        fs::path file = dir.path / "rows.bmp";
+        writeFile(file, solidRowsBitmap(sourceWidth, rows));
+        collectMessageBoxes(true);
+        Texture texture;
+        texture.loadBitmap(file.c_str());
+        EXPECT_TRUE(collectedMessageBoxes().empty());
+        ASSERT_NE(texture.id, 0u);
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(texture.id));
+        GLint width = 0, height = 0, minFilter = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+        ASSERT_EQ(height, 4);
+        ASSERT_GT(width, 0);
+        Bytes texels(static_cast<size_t>(width) * height * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c) wrong += std::abs(texels[(y * width + x) * 4 + c] - rows[y][c]) > 2;
+        EXPECT_EQ(wrong, 0) << "source width " << sourceWidth;
+    }
+
+    collectMessageBoxes(true);
+    Texture missing;
+    std::string missingName = (dir.path / "logo.bmp").string();
+    missing.loadBitmap(missingName.c_str());
+    EXPECT_EQ(missing.id, 0u);
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, missingName);
+    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load texture");
+
+    collectMessageBoxes(true);
+    fs::path broken = dir.path / "broken.bmp";
+    writeFile(broken, Bytes{'B', 'M', 1, 2, 3});
+    Texture unreadable;
+    unreadable.loadBitmap(broken.c_str());
+    EXPECT_EQ(unreadable.id, 0u);
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, "Error");
+    collectMessageBoxes(false);
+}
+
+namespace {
+
+// Runs the world set-up inside a copy of the data folder that lacks one file.
+void setUpWorldWithout(const std::string& missingFile, const fs::path& folder)
+{
+    fs::path data = fs::absolute(testDataDir());
+    for (const auto& entry : fs::directory_iterator(data))
+        if (entry.path().filename() != missingFile && entry.is_regular_file())
+            fs::copy_file(entry.path(), folder / entry.path().filename());
+    fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    collectMessageBoxes(true);
+    setUpWorld();
+    fs::current_path(previous);
+}
+
+}  // namespace
+
+TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
+{
+    TempDir dir;
+    setUpWorldWithout("logo.bmp", dir.path);
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, "logo.bmp");
+    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load texture");
+    collectMessageBoxes(false);
+
+    EXPECT_EQ(logoTexture->id, 0u);
+    for (Texture* t : {blurTexture, terrainTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(hiphopTexture->id));
+
+    std::ifstream in(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
+    Bytes map((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(map.size(), static_cast<size_t>(kColourMapBytes));
+    EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), map);
+
+    // The state every scene starts from: lit but with both lights off, shininess 0.
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint depthFunc = 0, matrixMode = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    GLfloat shininess = -1;
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    EXPECT_EQ(shininess, 0.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_GT(worldSetUpMilliseconds, 0.0);
+}
+
+TEST_F(GlTest, WorldSetUpWithoutTheColourMapLeavesItZero)
+{
+    TempDir dir;
+    setUpWorldWithout("mapclr.raw", dir.path);
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, "hehe ;)");
+    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load RAW image");
+    collectMessageBoxes(false);
+    EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), Bytes(kColourMapBytes, 0));
+    for (Texture* t : {terrainTexture, logoTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
+}
+
+TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
+{
+    std::vector<OverlayQuad> quads = overlayQuads(15, 0.01f, timeline);
+    ASSERT_EQ(quads.size(), 15u);
+    for (int i = 0; i < 15; ++i) EXPECT_NEAR(quads[i].inset, 0.01 * i, 1e-5) << i;
+    EXPECT_NEAR(quads.front().alpha, 0.2, 1e-5);
+    EXPECT_NEAR(quads.back().alpha, 0.2 / 15, 1e-5);
+    for (int i = 1; i < 15; ++i) EXPECT_LT(quads[i].alpha, quads[i - 1].alpha);
+
+    // No pass draws nothing, but the overlay's state changes happen all the same.
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_GEN_S);
+    glDisable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, blurTexture->id);
+    EXPECT_TRUE(overlayQuads(0, 0.01f, timeline).empty());
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_EQ(boundTexture(), 0);
+    GLint matrixMode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+}
+
+TEST_F(BlurTest, AnimatedInsetRestsTwoFramesThenGrowsUpToItsLimit)
+{
+    blurInsetAnimated = true;
+    uint32_t ticks[] = {1000, 1016, 1033, 1050};
+    std::vector<float> firstInsets;
+    for (uint32_t t : ticks) {
+        setScriptedTicks(t);
+        firstInsets.push_back(overlayQuads(2, 0.01f, timeline).at(0).inset);
+    }
+    EXPECT_EQ(firstInsets[0], 0.0f);
+    EXPECT_EQ(firstInsets[1], 0.0f);
+    EXPECT_GT(firstInsets[2], 0.0f);
+    EXPECT_GT(firstInsets[3], firstInsets[2]);
+    EXPECT_FLOAT_EQ(blurInset, firstInsets[3]);
+
+    // Past 0.45 it stays; with the animation off the first inset is 0 and the value is kept.
+    blurInset = 0.4501f;
+    setScriptedTicks(5000);
+    EXPECT_NEAR(overlayQuads(1, 0.01f, timeline).at(0).inset, 0.4501f, 1e-6);
+    blurInsetAnimated = false;
+    EXPECT_EQ(overlayQuads(1, 0.01f, timeline).at(0).inset, 0.0f);
+    EXPECT_EQ(blurInset, 0.4501f);
+}
+
+TEST_F(BlurTest, BrightSquareGainsAGlow)
+{
+    clearColour = ColourRGB();
+    blurPasses = 15;
+    blurSpread = 0.01f;
+    blurColour = {1, 1, 1};
+
+    blurEnabled = false;
+    renderFrame(timeline);
+    FramePixels plain = readTestFrame();
+    blurEnabled = true;
+    renderFrame(timeline);
+    FramePixels glowing = readTestFrame();
+
+    // The band just outside the square: dark without the blur, lit with it.
+    double plainBand = plain.meanBrightness(420, 300, 440, 470);
+    double glowBand = glowing.meanBrightness(420, 300, 440, 470);
+    EXPECT_LT(plainBand, 1.0);
+    EXPECT_GT(glowBand, 20.0);
+    EXPECT_GT(glowing.meanBrightness(512, 280, 520, 312), 20.0);  // above it too
+    EXPECT_LT(glowing.meanBrightness(0, 0, 200, 150), 1.0);  // far corners stay dark
+    EXPECT_GT(glowing.meanBrightness(470, 340, 550, 420), 250.0);  // the square itself
+    clearColour = ColourRGB();
+}
+
+TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
+{
+    std::string path = testDataDir() + "/hiphop.bmp";
+    hiphopTexture = new Texture;
+    hiphopTexture->loadBitmap(path.c_str());
+    ASSERT_NE(hiphopTexture->id, 0u);
+    DibImage* image = readBitmapFile(path.c_str());
+    ASSERT_NE(image, nullptr);
+
+    scene0Init();
+    auto drawAt = [](uint32_t ms) {
+        glClearColor(clearColour.r, clearColour.g, clearColour.b, 0.5f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        scene0Draw(ms);
+        return readTestFrame();
+    };
+    FramePixels first = drawAt(0);
+    FramePixels last = drawAt(9999);
+    EXPECT_TRUE(first.rgb == last.rgb);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(hiphopTexture->id));
+
+    // Black everywhere but (256, 128)-(768, 512); inside, no pixel is black.
+    int strayOutside = 0, blackInside = 0;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            const uint8_t* p = first.at(x, y);
+            bool lit = p[0] + p[1] + p[2] > 0;
+            bool inside = x >= 256 && x < 768 && y >= 128 && y < 512;
+            if (inside && !lit) ++blackInside;
+            if (!inside && lit) ++strayOutside;
+        }
+    EXPECT_EQ(strayOutside, 0);
+    EXPECT_EQ(blackInside, 0);
+
+    // Upright and unmirrored: 32 x 32 blocks match the picture's own (top row last in the file).
+    int mismatches = 0;
+    for (int by = 0; by < 384; by += 32)
+        for (int bx = 0; bx < 512; bx += 32) {
+            double shown[3] = {0, 0, 0}, source[3] = {0, 0, 0};
+            for (int y = by; y < by + 32; ++y)
+                for (int x = bx; x < bx + 32; ++x)
+                    for (int c = 0; c < 3; ++c) shown[c] += first.at(256 + x, 128 + y)[c] / 1024.0;
+            int rows0 = by * image->height / 384, rows1 = (by + 32) * image->height / 384;
+            int cols0 = bx * image->width / 512, cols1 = (bx + 32) * image->width / 512;
+            double count = double(rows1 - rows0) * (cols1 - cols0);
+            for (int r = rows0; r < rows1; ++r)
+                for (int x = cols0; x < cols1; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        source[c] += image->pixels[(size_t(image->height - 1 - r) * image->width + x) * 3 + c] / count;
+            for (int c = 0; c < 3; ++c) mismatches += std::fabs(shown[c] - source[c]) > 12;
+        }
+    EXPECT_EQ(mismatches, 0);
+    std::free(image->pixels);
+    std::free(image);
+}
