@@ -1,0 +1,111 @@
+// recorder_test.cpp -- clicks record the camera into the current path, then re-sample it
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/recorder.h"
+#include "geometry/spline_path.h"
+#include "render/camera.h"
+
+namespace {
+void placeCamera(float x, float y, float z, float rx, float ry, float rz)
+{
+    camera.eyeX = x, camera.eyeY = y, camera.eyeZ = z;
+    camera.rotX = rx, camera.rotY = ry, camera.rotZ = rz;
+}
+
+// A fresh current path of n points, sampled as a path scene's init would.
+void newPath(int n)
+{
+    delete cameraPath;
+    cameraPath = new SplinePath(n);
+    for (int i = 0; i < n; ++i) {
+        cameraPath->eyePoints[i].setPosition(static_cast<float>(i), 0, static_cast<float>(10 * i));
+        cameraPath->eyePoints[i].r = 0.5f;  // colour of an eye point survives a click
+    }
+    resampleCameraPath();
+}
+
+std::vector<Vertex> copyOf(const Vertex* v, int count) { return std::vector<Vertex>(v, v + count); }
+}  // namespace
+
+// One run of the program: the counter never resets, so the cases follow each other in order.
+TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
+{
+    // No path yet: nothing happens.
+    delete cameraPath;
+    cameraPath = nullptr;
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 0);
+
+    newPath(4);
+    Vertex* samplesBefore = cameraPathEyeSamples;
+    for (int i = 0; i < 4; ++i) {
+        placeCamera(100.0f + i, 200.0f + i, 300.0f + i, 10.0f * i, 20.0f * i, -30.0f * i);
+        recordCameraPathClick();
+        EXPECT_EQ(cameraPathPointCount, i + 1);
+        EXPECT_EQ(cameraPath->eyePoints[i].x, 100.0f + i);
+        EXPECT_EQ(cameraPath->eyePoints[i].z, 300.0f + i);
+        EXPECT_EQ(cameraPath->eyePoints[i].r, 0.5f);
+        const Vertex& a = cameraPath->anglePoints[i];
+        EXPECT_TRUE(a.x == 10.0f * i && a.y == 20.0f * i && a.z == -30.0f * i) << i;
+        EXPECT_TRUE(a.r == 1 && a.g == 1 && a.b == 1 && a.a == 1 && a.u == 0 && a.v == 0) << i;
+        if (i + 1 < 4) {
+            EXPECT_EQ(cameraPath->eyePoints[i + 1].x, static_cast<float>(i + 1));  // the next is untouched
+        }
+    }
+    // Recording alone does not re-sample.
+    EXPECT_EQ(cameraPathEyeSamples, samplesBefore);
+
+    // The fifth click re-samples into fresh arrays of 50 n - 100 and 50 n - 2 records.
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 4);
+    ASSERT_EQ(cameraPathEyeSampleCount, 100);
+    ASSERT_EQ(cameraPathAngleSampleCount, 198);
+    std::vector<Vertex> expected(100);
+    cameraPath->sampleEye(50, expected.data());
+    EXPECT_EQ(cameraPathEyeSamples[0].x, expected[0].x);
+    EXPECT_NEAR(cameraPathEyeSamples[0].x, (100 + 4 * 101 + 102) / 6.0, 1e-4);  // the recorded points
+    EXPECT_NEAR(cameraPathAngleSamples[50].y, (20 + 4 * 40 + 60) / 6.0, 1e-4);
+
+    // Unchanged points re-sample to the same samples, click after click.
+    std::vector<Vertex> eyes = copyOf(cameraPathEyeSamples, 100), angles = copyOf(cameraPathAngleSamples, 198);
+    placeCamera(-1, -1, -1, 5, 5, 5);  // the camera no longer matters
+    recordCameraPathClick();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_TRUE(cameraPathEyeSamples[i].x == eyes[i].x && cameraPathEyeSamples[i].y == eyes[i].y &&
+                    cameraPathEyeSamples[i].z == eyes[i].z)
+            << i;
+    for (int i = 0; i < 198; ++i) EXPECT_EQ(cameraPathAngleSamples[i].z, angles[i].z) << i;
+
+    // The next path: with 4 recorded in the run, a 6-point path records into points 4 and 5,
+    // then re-samples; its points 0 to 3 keep what the file gave them.
+    newPath(6);
+    placeCamera(7, 8, 9, 1, 2, 3);
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 5);
+    EXPECT_EQ(cameraPath->eyePoints[4].x, 7);
+    EXPECT_EQ(cameraPath->eyePoints[3].x, 3);
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 6);
+    EXPECT_EQ(cameraPath->anglePoints[5].z, 3);
+    EXPECT_EQ(cameraPathEyeSampleCount, 200);
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathEyeSampleCount, 200);
+    EXPECT_EQ(cameraPathAngleSampleCount, 298);
+    EXPECT_NEAR(cameraPathEyeSamples[150].x, (3 + 4 * 7 + 7) / 6.0, 1e-4);  // P3, P4, P5 and P5 again
+
+    // A shorter path than the count so far: every click re-samples at once.
+    newPath(3);
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 6);
+    EXPECT_EQ(cameraPathEyeSampleCount, 50);
+    EXPECT_EQ(cameraPath->eyePoints[0].x, 0);
+
+    // Too short to sample: a re-sampling click does nothing.
+    newPath(2);
+    recordCameraPathClick();
+    EXPECT_EQ(cameraPathPointCount, 6);
+    EXPECT_EQ(cameraPathEyeSampleCount, 0);
+    EXPECT_EQ(cameraPathAngleSampleCount, 0);
+}
