@@ -1,7 +1,64 @@
-// music_player.cpp -- PLACEHOLDER until the music player lands
+// music_player.cpp -- the soundtrack: opened at start-up, started by the first frame
 #include "audio/music_player.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "platform/audio.h"
 
 MusicPlayer* musicPlayer = nullptr;
 
-int MusicPlayer::init() { return 1; }
-void MusicPlayer::play() {}
+namespace {
+
+const MixerVersion kOldestMixer = {2, 0, 4};  // the first with Mix_Linked_Version as we use it
+const char* const kOldestMixerText = "2.0.4";
+
+const int kSampleRate = 44100;
+const int kOutputChannels = 1;  // mono
+const int kMixingChannels = 32;
+// About a second of buffer: 44100 samples is not a power of two, and 65536 does not fit the
+// device's 16-bit sample count, so 32768 (743 ms) is the nearest the device accepts.
+const int kChunkSamples = 32768;
+
+std::atomic<bool> streamEnded{false};
+
+}  // namespace
+
+void onStreamEnd() { streamEnded.store(true); }
+
+int MusicPlayer::init()
+{
+    if (linkedMixerVersion() < kOldestMixer) {
+        std::printf("Error : You are using the wrong DLL version!  You should be using SDL_mixer %s\n",
+                    kOldestMixerText);
+        std::fflush(stdout);
+        return 1;
+    }
+    if (!openMixer(kSampleRate, SampleFormat::Signed16, kOutputChannels, kChunkSamples,
+                   kMixingChannels))
+        return 1;
+    stream = loadMp3Stream("quirky.mp3");
+    if (!stream) {
+        closeMixer();
+        return 1;
+    }
+    streamEnded.store(false);
+    started_ = false;
+    setMusicEndHook(onStreamEnd);
+    return 0;
+}
+
+void MusicPlayer::play()
+{
+    if (!stream) return;
+    if (streamEnded.load()) {
+        freeMusic(stream);
+        stream = nullptr;
+        closeMixer();
+        return;
+    }
+    if (musicIsPlaying()) return;
+    // Not playing and never started: this is the first frame. A stream that stopped on its
+    // own is left alone until its end flag arrives.
+    if (!started_) started_ = startMusic(stream);
+}

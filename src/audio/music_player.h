@@ -1,10 +1,22 @@
 // music_player.h -- the soundtrack stream, started with the first frame
 #pragma once
 
+struct MusicStream;
+
 class MusicPlayer {
 public:
     int init();   // 0 on success, 1 on any failure (the show then runs silent)
     void play();  // every frame: starts the stream once, later calls leave it playing
+
+    // The open soundtrack stream; null until init has opened it, and again once it has ended.
+    MusicStream* stream = nullptr;
+
+private:
+    bool started_ = false;
 };
 
 extern MusicPlayer* musicPlayer;
+
+// The mixer's music-finished hook. It runs on the audio thread and only flags the end;
+// the next MusicPlayer::play on the main thread closes the stream and the mixer.
+void onStreamEnd();

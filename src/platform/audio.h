@@ -1,0 +1,34 @@
+// audio.h -- the sound library's stand-in: an audio device and one music stream (SDL2_mixer)
+// Only src/platform/audio.cpp includes SDL_mixer.
+#pragma once
+#include <cstdint>
+
+struct MixerVersion {
+    int major = 0, minor = 0, patch = 0;
+};
+bool operator<(const MixerVersion& a, const MixerVersion& b);
+
+// The mixer library the program runs with (not the one it was compiled against).
+MixerVersion linkedMixerVersion();
+
+enum class SampleFormat { Signed16 };
+
+// Opens the audio subsystem and the mixer. False after one line on standard error.
+bool openMixer(int sampleRate, SampleFormat format, int outputChannels, int chunkSamples,
+               int mixingChannels);
+void closeMixer();
+
+struct MusicStream;  // the mixer's music object
+
+// Loads an MP3 file by its path as a stream; null if it cannot be opened or decoded.
+MusicStream* loadMp3Stream(const char* path);
+bool startMusic(MusicStream* stream);  // plays it once from the start
+bool musicIsPlaying();
+void freeMusic(MusicStream* stream);
+// The hook runs on the audio thread when the music has played to its end.
+void setMusicEndHook(void (*hook)());
+
+// ---- for tests -----------------------------------------------------------------------------
+uint64_t mixerCallCount();  // every function above but operator< counts one call
+void pretendLinkedMixerVersion(const MixerVersion* version);  // null: the real one again
+bool mixerIsOpenForTest();  // not counted
