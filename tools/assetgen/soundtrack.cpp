@@ -13,8 +13,9 @@ namespace {
 const double kStep = 60.0 / 90.0 / 4.0;  // a sixteenth at 90 BPM
 const double kSwing = 0.58;               // the second sixteenth of each pair comes late
 const double kShowEnd = 149.8;            // the final hit
-const double kTrackEnd = 150.5;           // silence after the hit's tail
-const double kFadeStart = 150.0;
+const double kFadeStart = 150.0;          // the hit's tail fades out...
+const double kSilence = 150.35;           // ...to silence...
+const double kTrackEnd = 150.5;           // ...which lasts to the end
 
 enum Drums { NoDrums, IntroHats, BoomBap, BoomBapBusy, HalfTime, Breakdown, Build, Shaker };
 enum Lead { NoLead, MelodyA, MelodyB, MelodyALate, MelodyBThenA, Hello };
@@ -265,7 +266,7 @@ Bus renderTrack()
     Bus mix(length);
     for (size_t i = 0; i < length; ++i) {
         double t = static_cast<double>(i) / kSampleRate;
-        double fade = t < kFadeStart ? 1.0 : std::max(0.0, 1.0 - (t - kFadeStart) / (kTrackEnd - 0.05 - kFadeStart));
+        double fade = t < kFadeStart ? 1.0 : std::max(0.0, 1.0 - (t - kFadeStart) / (kSilence - kFadeStart));
         mix[i] = static_cast<float>((b.drums[i] + b.bass[i] + b.lead[i] + b.keys[i]) * fade);
     }
     return mix;
