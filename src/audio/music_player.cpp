@@ -10,7 +10,7 @@ MusicPlayer* musicPlayer = nullptr;
 
 namespace {
 
-const MixerVersion kOldestMixer = {2, 0, 4};  // the first with Mix_Linked_Version as we use it
+const MixerVersion kOldestMixer = {2, 0, 4};  // the oldest mixer the show supports
 const char* const kOldestMixerText = "2.0.4";
 
 const int kSampleRate = 44100;
