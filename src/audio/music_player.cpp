@@ -16,9 +16,10 @@ const char* const kOldestMixerText = "2.0.4";
 const int kSampleRate = 44100;
 const int kOutputChannels = 1;  // mono
 const int kMixingChannels = 32;
-// About a second of buffer: 44100 samples is not a power of two, and 65536 does not fit the
-// device's 16-bit sample count, so 32768 (743 ms) is the nearest the device accepts.
-const int kChunkSamples = 32768;
+// The mixer's buffer is the output device's, so its length is how late the music sounds
+// against the picture: 2048 samples (46 ms) keeps the two together. The mixer decodes the
+// stream as it plays, so there is no read-ahead buffer to size.
+const int kChunkSamples = 2048;
 
 std::atomic<bool> streamEnded{false};
 
