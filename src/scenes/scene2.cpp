@@ -63,6 +63,9 @@ void scene2Draw(uint32_t)
     followTunnelPath();
     camera.look();
 
+    // The blur pass of the frame that ran this entry's init bound its copy target last;
+    // the tube is meant to wear the terrain texture the init chose.
+    glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     const int tubeSegments = 5000;
     const int tubeStyle = 1;
     glEnable(GL_CULL_FACE);
