@@ -25,7 +25,8 @@ Vertex viewAngles(double dx, double dy, double dz)
 }
 
 // sc6: two thirds of an orbit around the morph at the origin, starting where the scene's
-// init puts the eye (0, 0, -20.4), closing in a little and rising over it halfway.
+// init puts the eye (0, 0, -20.4). Halfway it glides into the wire shell (radius about 10),
+// where the small morph fills more of the view, rising a little above it; then back out.
 bool writeMorphOrbit(const std::string& dir)
 {
     std::vector<Vertex> eyes, angles;
@@ -34,8 +35,8 @@ bool writeMorphOrbit(const std::string& dir)
         // Point 1 is where the flight begins; point 0 only bends the curve's start.
         double orbit = (i - 1) * stepRadians;
         double progress = (i - 1) / double(kPointCount - 2);  // 0 .. 1 over the flight
-        double radius = 20.4 - 3.0 * std::sin(3.14159265358979 * progress);
-        double height = 9.0 * std::sin(3.14159265358979 * progress);
+        double radius = 20.4 - 11.0 * std::sin(3.14159265358979 * progress);
+        double height = 4.0 * std::sin(3.14159265358979 * progress);
         Vertex eye(static_cast<float>(radius * std::sin(orbit)), static_cast<float>(height),
                    static_cast<float>(-radius * std::cos(orbit)));
         eyes.push_back(eye);
@@ -110,7 +111,8 @@ Gap gapAround(const std::vector<int>& heights, double x, double z, double reach)
 
 // sc10: straight along +z through the corridor, on the line x = const with the most headroom,
 // at mid height between floor and ceiling, looking along the flight.
-constexpr double kFlightStartZ = -150, kFlightEndZ = 180;
+// Ends well before the far end (z 200), so the last frames still look down lit corridor.
+constexpr double kFlightStartZ = -155, kFlightEndZ = 110;
 constexpr double kSideReach = 6;  // keeps the near plane (5) clear of the walls
 
 double narrowestGap(const std::vector<int>& heights, double x)
