@@ -430,6 +430,7 @@ TEST(LateScenesInTheShow, StartOnTimeAndLeaveOnlyTheBackground)
     const char* binary = std::getenv("DEMO_BINARY");
     ASSERT_NE(binary, nullptr);
     std::string dir = testing::TempDir() + "scenes_8_10_stills";
+    // At 10 frames a second every entry starts exactly on its time, and the run stays short.
     std::string command = "rm -rf '" + dir + "' && '" + binary + "' --data '" + testDataDir() + "' --stills '" +
                           dir + "' --fps 10 --at 107200,107300,117300,133900,149700,149800,149900 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -451,11 +452,10 @@ TEST(LateScenesInTheShow, StartOnTimeAndLeaveOnlyTheBackground)
     PixelCounts before = countPixels(load(107200));
     PixelCounts rings = countPixels(load(107300));
     EXPECT_GT(rings.green, 0.0005) << "entry 8 begins at 107300 ms with the green rings";
-    EXPECT_GT(rings.black, 0.9);
-    EXPECT_LT(before.green, rings.green);
+    EXPECT_LT(before.green, 0.1 * rings.green);
     PixelCounts ribbonStart = countPixels(load(117300));
     EXPECT_GT(ribbonStart.bright, 0.01) << "entry 9 begins at 117300 ms with the ribbon";
-    EXPECT_EQ(ribbonStart.green, 0);
+    EXPECT_GT(ribbonStart.black, 0.5);
     PixelCounts tube = countPixels(load(133900));
     EXPECT_LT(tube.black, 0.05) << "entry 10 begins at 133800 ms inside the tube";
     PixelCounts lastFrame = countPixels(load(149700));
