@@ -68,8 +68,12 @@ void scene2Draw(uint32_t)
     glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     const int tubeSegments = 5000;
     const int tubeStyle = 1;
+    // The camera flies inside the tube, whose faces look outward: the walls it sees are
+    // the back faces, so the front ones are culled while the tube draws.
     glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
     ringMesh->drawTube(tubeSegments, tubeStyle);  // the first call only compiles the list
+    glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);
 
     glDisable(GL_LIGHTING);

@@ -74,11 +74,14 @@ void scene3Draw(uint32_t)
     const int tubeSegments = 5000;
     const int tubeStyle = 2;
     const float tubeScale = 25;
+    // Inside the tube the walls are its back faces (see entry 2).
     glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
     glEnable(GL_FOG);
     ringMesh->scale = {tubeScale, tubeScale, tubeScale};
     ringMesh->drawTube(tubeSegments, tubeStyle);  // the first call only compiles the list
     glDisable(GL_FOG);
+    glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
