@@ -423,6 +423,47 @@ TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
     EXPECT_NEAR(gain[2], gain[0], 0.15 * gain[0]);
 }
 
+// A path too short to sample, or none at all: the camera keeps the init's eye, and the
+// look-aheads fall back on it; nothing is read outside an array.
+TEST_F(GlTest, LastTubeWithoutSamplesKeepsTheInitEye)
+{
+    setUpWorldOnce();
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    std::string dir = testing::TempDir() + "scenes_8_10_short_path";
+    std::string command = "mkdir -p '" + dir + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    {
+        std::FILE* file = std::fopen("sc9.CMVM", "wb");
+        const int32_t count = 2;
+        const Vertex points[4] = {Vertex(5, 5, 5), Vertex(6, 6, 6), Vertex(10, 0, 0), Vertex(20, 0, 0)};
+        std::fwrite(&count, 4, 1, file);
+        std::fwrite(points, sizeof points, 1, file);
+        std::fclose(file);
+    }
+    startScene(scene10Init, scene10Draw);
+    for (int frame = 1; frame < 4; ++frame) drawOnly(scene10Draw, msOfFrame(frame));
+    EXPECT_EQ(cameraPath->pointCount, 2);
+    EXPECT_EQ(cameraPathStep, 0);
+    EXPECT_EQ(camera.eyeZ, -450);
+    EXPECT_EQ(trailHeads[3].z, -450 + particles[3].z);
+
+    // A missing file: the message, and the provisional path of 25 points at the origin.
+    std::remove("sc9.CMVM");
+    collectMessageBoxes(true);
+    collectedMessageBoxes().clear();
+    startScene(scene10Init, scene10Draw);
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, "sc9.CMVM");
+    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load camera path");
+    collectMessageBoxes(false);
+    EXPECT_EQ(cameraPath->pointCount, 25);
+    EXPECT_EQ(cameraPathStep, 1);
+    EXPECT_EQ(camera.eyeZ, 0);
+    ASSERT_EQ(chdir(here), 0);
+}
+
 // ---- the whole show, by the program itself ----------------------------------------------
 
 TEST(LateScenesInTheShow, StartOnTimeAndLeaveOnlyTheBackground)
