@@ -1,1 +1,0 @@
-// empty.cpp -- keeps the test support library non-empty
