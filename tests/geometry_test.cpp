@@ -28,19 +28,15 @@ void expectIndicesInRange(const Mesh& m)
 // The normal pass as first described: for every vertex, scan every triangle. Same arithmetic.
 void quadraticNormals(Mesh* m)
 {
-    std::vector<Vector3> faces(m->triangleCount);
-    for (int t = 0; t < m->triangleCount; ++t) {
-        const int32_t* tri = m->triangles + 3 * t;
-        Vertex ab = m->vertices[tri[0]], bc = m->vertices[tri[1]];
-        ab.subtract(m->vertices[tri[1]]);
-        bc.subtract(m->vertices[tri[2]]);
-        faces[t] = cross(Vector3(ab), Vector3(bc));
-    }
     for (int j = 0; j < m->vertexCount; ++j) {
         Vector3 sum;
         for (int t = 0; t < m->triangleCount; ++t) {
             const int32_t* tri = m->triangles + 3 * t;
-            if (tri[0] == j || tri[1] == j || tri[2] == j) sum.add(faces[t]);
+            if (tri[0] != j && tri[1] != j && tri[2] != j) continue;
+            Vertex ab = m->vertices[tri[0]], bc = m->vertices[tri[1]];
+            ab.subtract(m->vertices[tri[1]]);
+            bc.subtract(m->vertices[tri[2]]);
+            sum.add(cross(Vector3(ab), Vector3(bc)));
         }
         const float length = sum.length();
         if (length > 0)
@@ -117,8 +113,7 @@ TEST(Mesh, AllocationRefusesEmptyCountsAndStartsWhiteAtTheOrigin)
     ASSERT_TRUE(mesh.allocateVertices(1));
     ASSERT_TRUE(mesh.allocateTriangles(2));
     EXPECT_FALSE(mesh.allocateVertices(-1));
-    EXPECT_EQ(mesh.vertexCount, 1);
-    EXPECT_EQ(mesh.triangleCount, 2);
+    EXPECT_EQ(std::make_pair(mesh.vertexCount, mesh.triangleCount), std::make_pair(1, 2));
     const Vertex& v = mesh.vertices[0];
     const Vector3& n = mesh.normals[0];
     const float got[] = {v.x, v.y, v.z, v.r, v.g, v.b, v.a, v.u, v.v, n.x, n.y, n.z, mesh.extras[0].s, mesh.extras[0].unused[3]};
@@ -156,9 +151,7 @@ TEST(Generators, SupershapeCountsPolesAndTheSphereOfType3)
         EXPECT_NEAR(Vector3(sphere.vertices[k]).length(), 4.0f, 1e-5f);
     EXPECT_EQ(sphere.vertices[0].y, 4);
     // Rows 10 and 11 lie past the -y pole (theta = 3.145 and 3.4595 > pi): at phi = 0, x < 0.
-    EXPECT_GT(sphere.vertices[90].x, 0);
-    EXPECT_LT(sphere.vertices[100].x, 0);
-    EXPECT_LT(sphere.vertices[110].x, sphere.vertices[100].x);
+    EXPECT_TRUE(sphere.vertices[90].x > 0 && sphere.vertices[100].x < 0 && sphere.vertices[110].x < sphere.vertices[100].x);
     // The seam: the last cell of row 0 joins vertex 9 to vertex 10, the next row's first.
     const int32_t* lastCell = sphere.triangles + 6 * 9;
     EXPECT_TRUE(lastCell[0] == 9 && lastCell[1] == 10 && lastCell[2] == 19);
@@ -175,11 +168,8 @@ TEST(Generators, RingStartsOnTheYAxisAndAlmostCloses)
     makeRing(&ring);
     ASSERT_EQ(ring.vertexCount, 12);
     EXPECT_EQ(ring.triangleCount, 0);
-    EXPECT_EQ(ring.vertices[0].x, 0);
-    EXPECT_EQ(ring.vertices[0].y, 3);
-    EXPECT_EQ(ring.vertices[0].z, 0);
-    EXPECT_EQ(ring.normals[0].x, 0);
-    EXPECT_EQ(ring.normals[0].y, 4);
+    EXPECT_TRUE(ring.vertices[0].x == 0 && ring.vertices[0].y == 3 && ring.vertices[0].z == 0);
+    EXPECT_TRUE(ring.normals[0].x == 0 && ring.normals[0].y == 4);
     // Vertex 11 sits at 6.28 rad, about 0.0032 rad (0.0096 units) short of vertex 0.
     EXPECT_NEAR(ring.vertices[11].x, -3 * 0.0031853, 1e-4);
 }
@@ -252,7 +242,10 @@ TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
     };
     for (const Case& c : cases) {
         std::vector<unsigned char> map(kColourMapBytes, c.fill);
-        for (const auto& [k, blue] : c.pixels) map[3 * k] = map[3 * k + 1] = 0, map[3 * k + 2] = blue;
+        for (const auto& [k, blue] : c.pixels) {
+            map[3 * k] = map[3 * k + 1] = 0;
+            map[3 * k + 2] = blue;
+        }
         Mesh terrain;
         makeTerrain(&terrain, 80, 80, 2.0f, map.data());
         EXPECT_EQ(terrain.vertices[c.k].y, c.height) << c.what;
@@ -308,9 +301,7 @@ TEST(WorldGeometry, RandomSequenceTrailsRibbonAndMorphsAfterSetUp)
     EXPECT_NEAR(ribbon.stripVertices[1497].u, 24.95f, 1e-3f);
     const int32_t firstTriples[12] = {0, 3, 1, 3, 4, 1, 4, 5, 2, 4, 2, 1};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(ribbon.stripIndices[i], firstTriples[i]);
-    int highestDrawn = 0;
-    for (int i = 0; i < 3 * 1000; ++i) highestDrawn = std::max(highestDrawn, ribbon.stripIndices[i]);
-    EXPECT_EQ(highestDrawn, 752);
+    EXPECT_EQ(*std::max_element(ribbon.stripIndices, ribbon.stripIndices + 3 * 1000), 752) << "the drawn triangles";
     EXPECT_EQ(ribbon.stripIndices[3 * 1999], 1501) << "the last row names vertices past the store";
 
     // morphC has taken two of its three steps from shape3 toward shape5.

@@ -17,7 +17,8 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        for (GLenum state : {GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE, GL_FOG}) glDisable(state);
+        for (GLenum state : {GL_LIGHTING, GL_COLOR_MATERIAL, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE, GL_FOG})
+            glDisable(state);
         glColor4f(1, 1, 1, 1);
         useOrtho(-4, 4, -3, 3, -100, 100);
     }
@@ -61,10 +62,9 @@ void makeTriangle(Mesh& mesh)
 {
     mesh.allocateVertices(3);
     mesh.allocateTriangles(1);
-    mesh.vertices[0].setPosition(-0.2f, -0.2f, 0);
-    mesh.vertices[1].setPosition(0.2f, -0.2f, 0);
-    mesh.vertices[2].setPosition(0, 0.2f, 0);
+    const float xy[3][2] = {{-0.2f, -0.2f}, {0.2f, -0.2f}, {0, 0.2f}};
     for (int i = 0; i < 3; ++i) {
+        mesh.vertices[i].setPosition(xy[i][0], xy[i][1], 0);
         mesh.vertices[i].g = mesh.vertices[i].b = 0;
         mesh.normals[i] = Vector3(0, 0, 1);
         mesh.triangles[i] = i;
@@ -229,19 +229,16 @@ TEST_F(MeshDrawTest, TubeCompilesOnlyAndStraightensForOtherStyles)
 
 TEST_F(MeshDrawTest, TubeTurnsHoldOverTheirRunsAndStyle2StaysFinite)
 {
+    // Turns change only every whole run: style 1's x turn is 0.25 sin(i div 400).
     float tx, ty, tz, tx2, ty2, tz2;
     tubeTurn(399, 1, tx, ty, tz);
     tubeTurn(400, 1, tx2, ty2, tz2);
-    EXPECT_EQ(tx, 0);  // 0.25 sin(0)
+    EXPECT_EQ(tx, 0);
     EXPECT_FLOAT_EQ(tx2, static_cast<float>(0.25 * std::sin(1.0)));
-    EXPECT_FLOAT_EQ(ty, 0.5f);  // 0.5 cos(0) until segment 500
-    EXPECT_EQ(ty, ty2);
-
-    // Style 2's base sin(i div 420) is negative for i div 420 = 4, 5, 6, 10, 11.
+    // Style 2's base sin(i div 420) turns negative at 1680 and keeps its sign under the power.
     tubeTurn(1679, 2, tx, ty, tz);
     tubeTurn(1680, 2, tx2, ty2, tz2);
-    EXPECT_GT(ty, 0);
-    EXPECT_FLOAT_EQ(ty2, -static_cast<float>(std::pow(std::fabs(std::sin(4.0)), 1.3f)));
+    EXPECT_TRUE(ty > 0 && ty2 < 0) << ty << " " << ty2;
     for (int i = 0; i < 5000; ++i) {
         tubeTurn(i, 2, tx, ty, tz);
         ASSERT_TRUE(std::isfinite(tx) && std::isfinite(ty) && std::isfinite(tz) && tz >= 0) << i;
@@ -294,6 +291,4 @@ TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
     glDisable(GL_LIGHTING);
     EXPECT_EQ(captureFeedback([&] { single.draw(); }).lines, 0);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    glDisable(GL_LIGHTING);
-    glDisable(GL_COLOR_MATERIAL);
 }
