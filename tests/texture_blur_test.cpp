@@ -26,12 +26,13 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-GLint boundTexture()
+GLint glInteger(GLenum name)
 {
-    GLint id = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
-    return id;
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
 }
+GLint boundTexture() { return glInteger(GL_TEXTURE_BINDING_2D); }
 
 struct TempDir {
     fs::path path;
@@ -40,38 +41,26 @@ struct TempDir {
         char pattern[] = "/tmp/texture_test_XXXXXX";
         path = mkdtemp(pattern);
     }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
+    ~TempDir() { fs::remove_all(path, ignored); }
+    std::error_code ignored;
 };
 
-void writeFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-// A 24-bit bitmap, each row one colour (given bottom row first).
+// A 24-bit bitmap file, each row one colour (given bottom row first).
 Bytes solidRowsBitmap(int width, const std::vector<Bytes>& rowColours)
 {
-    int height = static_cast<int>(rowColours.size());
-    int rowBytes = (width * 3 + 3) / 4 * 4;
     Bytes file(54, 0);
     auto put32 = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 255;
     };
     file[0] = 'B';
     file[1] = 'M';
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    file[26] = 1;
-    file[28] = 24;
+    int height = int(rowColours.size());
+    // Pixel offset, header size, width, height, then planes 1 and 24 bits.
+    for (auto [at, value] : {std::pair{10, 54}, {14, 40}, {18, width}, {22, height}, {26, 1 | 24 << 16}})
+        put32(at, value);
     for (const Bytes& rgb : rowColours) {
         for (int x = 0; x < width; ++x) file.insert(file.end(), {rgb[2], rgb[1], rgb[0]});
-        file.insert(file.end(), rowBytes - width * 3, 0);
+        file.insert(file.end(), (4 - width * 3 % 4) % 4, 0);
     }
     return file;
 }
@@ -83,28 +72,25 @@ struct OverlayQuad {
 std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeline)
 {
     std::vector<GLfloat> buffer(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
     drawBlurOverlay(passes, spread, timeline);
     int used = glRenderMode(GL_RENDER);
     std::vector<OverlayQuad> quads;
     const int vertexFloats = 3 + 4 + 4;
-    for (int i = 0; i < used;) {
+    for (int i = 0; i < used; i += 2 + int(buffer[i + 1]) * vertexFloats) {
         if (buffer[i] != GL_POLYGON_TOKEN) {
             ADD_FAILURE() << "unexpected feedback token " << buffer[i];
             break;
         }
-        int count = static_cast<int>(buffer[i + 1]);
         float minS = 1e9f, alpha = 0;
-        for (int v = 0; v < count; ++v) {
-            const GLfloat* vertex = &buffer[i + 2 + v * vertexFloats];
-            minS = std::min(minS, vertex[7]);
-            alpha = vertex[6];
+        for (int v = 0; v < int(buffer[i + 1]); ++v) {
+            minS = std::min(minS, buffer[i + 2 + v * vertexFloats + 7]);
+            alpha = buffer[i + 2 + v * vertexFloats + 6];
         }
         // A quad may come back as two triangles: they share the same inset and alpha.
         if (quads.empty() || std::fabs(quads.back().inset - minS) > 1e-6f || quads.back().alpha != alpha)
             quads.push_back({minS, alpha});
-        i += 2 + count * vertexFloats;
     }
     return quads;
 }
@@ -116,12 +102,7 @@ void drawWhiteSquare(uint32_t)
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glColor3f(1, 1, 1);
-    glBegin(GL_QUADS);
-    glVertex2f(448, 320);
-    glVertex2f(576, 320);
-    glVertex2f(576, 448);
-    glVertex2f(448, 448);
-    glEnd();
+    glRectf(448, 320, 576, 448);
     endScreenOverlay();
 }
 
@@ -148,86 +129,10 @@ protected:
     Timeline timeline;
 };
 
-}  // namespace
-
-TEST_F(GlTest, BlankTextureIsZeroAndStaysBound)
-{
-    Texture blank;
-    blank.createBlank(256, 256);
-    ASSERT_NE(blank.id, 0u);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(blank.id));
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    EXPECT_EQ(width, 256);
-    EXPECT_EQ(height, 256);
-    Bytes texels(256 * 256 * 4, 0x77);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_EQ(texels, Bytes(texels.size(), 0));
-
-    Texture second;
-    second.createBlank(64, 32);
-    EXPECT_NE(second.id, blank.id);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(second.id));
-}
-
-TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
-{
-    TempDir dir;
-    // Widths whose rows are not a multiple of 4 bytes, and that need rescaling to a power of two.
-    std::vector<Bytes> rows = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    for (int sourceWidth : {3, 5, 17}) {
-        fs::path file = dir.path / "rows.bmp";
-        writeFile(file, solidRowsBitmap(sourceWidth, rows));
-        collectMessageBoxes(true);
-        Texture texture;
-        texture.loadBitmap(file.c_str());
-        EXPECT_TRUE(collectedMessageBoxes().empty());
-        ASSERT_NE(texture.id, 0u);
-        EXPECT_EQ(boundTexture(), static_cast<GLint>(texture.id));
-        GLint width = 0, height = 0, minFilter = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-        EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
-        ASSERT_EQ(height, 4);
-        ASSERT_GT(width, 0);
-        Bytes texels(static_cast<size_t>(width) * height * 4);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        int wrong = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                for (int c = 0; c < 3; ++c) wrong += std::abs(texels[(y * width + x) * 4 + c] - rows[y][c]) > 2;
-        EXPECT_EQ(wrong, 0) << "source width " << sourceWidth;
-    }
-
-    collectMessageBoxes(true);
-    Texture missing;
-    std::string missingName = (dir.path / "logo.bmp").string();
-    missing.loadBitmap(missingName.c_str());
-    EXPECT_EQ(missing.id, 0u);
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, missingName);
-    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load texture");
-
-    collectMessageBoxes(true);
-    fs::path broken = dir.path / "broken.bmp";
-    writeFile(broken, Bytes{'B', 'M', 1, 2, 3});
-    Texture unreadable;
-    unreadable.loadBitmap(broken.c_str());
-    EXPECT_EQ(unreadable.id, 0u);
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, "Error");
-    collectMessageBoxes(false);
-}
-
-namespace {
-
 // Runs the world set-up inside a copy of the data folder that lacks one file.
 void setUpWorldWithout(const std::string& missingFile, const fs::path& folder)
 {
-    fs::path data = fs::absolute(testDataDir());
-    for (const auto& entry : fs::directory_iterator(data))
+    for (const auto& entry : fs::directory_iterator(fs::absolute(testDataDir())))
         if (entry.path().filename() != missingFile && entry.is_regular_file())
             fs::copy_file(entry.path(), folder / entry.path().filename());
     fs::path previous = fs::current_path();
@@ -237,40 +142,106 @@ void setUpWorldWithout(const std::string& missingFile, const fs::path& folder)
     fs::current_path(previous);
 }
 
+void expectOneMessage(const std::string& caption, const std::string& text)
+{
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, caption);
+    if (!text.empty()) {
+        EXPECT_EQ(collectedMessageBoxes()[0].text, text);
+    }
+}
+
 }  // namespace
+
+TEST_F(GlTest, BlankTexturesAreZeroAndStayBound)
+{
+    Texture blank, second;
+    blank.createBlank(256, 256);
+    ASSERT_NE(blank.id, 0u);
+    EXPECT_EQ(boundTexture(), GLint(blank.id));
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(256, 256));
+    Bytes texels(256 * 256 * 4, 0x77);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_EQ(texels, Bytes(texels.size(), 0));
+    second.createBlank(64, 32);
+    EXPECT_NE(second.id, blank.id);
+    EXPECT_EQ(boundTexture(), GLint(second.id));
+}
+
+TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
+{
+    TempDir dir;
+    fs::path file = dir.path / "rows.bmp";
+    // Widths whose rows are not a multiple of 4 bytes, and that need rescaling to a power of two.
+    std::vector<Bytes> rows = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int sourceWidth : {3, 5, 17}) {
+        Bytes bitmap = solidRowsBitmap(sourceWidth, rows);
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bitmap.data()), bitmap.size());
+        collectMessageBoxes(true);
+        Texture texture;
+        texture.loadBitmap(file.c_str());
+        EXPECT_TRUE(collectedMessageBoxes().empty());
+        ASSERT_NE(texture.id, 0u);
+        EXPECT_EQ(boundTexture(), GLint(texture.id));
+        GLint width = 0, height = 0, minFilter = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+        ASSERT_EQ(height, 4);
+        ASSERT_GT(width, 0);
+        Bytes texels(size_t(width) * height * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        int wrong = 0;
+        for (size_t i = 0; i < texels.size(); ++i)
+            wrong += i % 4 < 3 && std::abs(texels[i] - rows[i / 4 / width][i % 4]) > 2;
+        EXPECT_EQ(wrong, 0) << "source width " << sourceWidth;
+    }
+
+    // A missing file: the texture's own message; a broken one: only the reader's.
+    std::ofstream(dir.path / "broken.bmp", std::ios::binary).write("BM\1\2\3", 5);
+    std::string missing = (dir.path / "logo.bmp").string();
+    for (auto [name, caption] : {std::pair{missing, missing}, {(dir.path / "broken.bmp").string(), "Error"}}) {
+        collectMessageBoxes(true);
+        Texture texture;
+        texture.loadBitmap(name.c_str());
+        EXPECT_EQ(texture.id, 0u);
+        expectOneMessage(caption, name == missing ? "Could not load texture" : "");
+    }
+    collectMessageBoxes(false);
+}
 
 TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
 {
     TempDir dir;
     setUpWorldWithout("logo.bmp", dir.path);
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, "logo.bmp");
-    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load texture");
+    expectOneMessage("logo.bmp", "Could not load texture");
     collectMessageBoxes(false);
-
     EXPECT_EQ(logoTexture->id, 0u);
     for (Texture* t : {blurTexture, terrainTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(hiphopTexture->id));
+    EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
 
+    // The colour map is the file, 80 x 80 pixels with a few pure blue lakes in it.
     std::ifstream in(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
     Bytes map((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_EQ(map.size(), static_cast<size_t>(kColourMapBytes));
     EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), map);
+    int lakes = 0;
+    for (size_t i = 0; i + 2 < map.size(); i += 3) lakes += map[i] == 0 && map[i + 1] == 0 && map[i + 2] == 255;
+    EXPECT_GT(lakes, 0);
+    EXPECT_LT(lakes, 20);
 
     // The state every scene starts from: lit but with both lights off, shininess 0.
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    GLint depthFunc = 0, matrixMode = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(depthFunc, GL_LEQUAL);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0) || glIsEnabled(GL_LIGHT1));
+    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LEQUAL);
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
     GLfloat shininess = -1;
     glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
     EXPECT_EQ(shininess, 0.0f);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_GT(worldSetUpMilliseconds, 0.0);
 }
 
@@ -278,9 +249,7 @@ TEST_F(GlTest, WorldSetUpWithoutTheColourMapLeavesItZero)
 {
     TempDir dir;
     setUpWorldWithout("mapclr.raw", dir.path);
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, "hehe ;)");
-    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load RAW image");
+    expectOneMessage("hehe ;)", "Could not load RAW image");
     collectMessageBoxes(false);
     EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), Bytes(kColourMapBytes, 0));
     for (Texture* t : {terrainTexture, logoTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
@@ -296,28 +265,21 @@ TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
     for (int i = 1; i < 15; ++i) EXPECT_LT(quads[i].alpha, quads[i - 1].alpha);
 
     // No pass draws nothing, but the overlay's state changes happen all the same.
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_TEXTURE_GEN_S);
+    for (GLenum on : {GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S}) glEnable(on);
     glDisable(GL_DEPTH_TEST);
     glBindTexture(GL_TEXTURE_2D, blurTexture->id);
     EXPECT_TRUE(overlayQuads(0, 0.01f, timeline).empty());
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    for (GLenum off : {GL_TEXTURE_2D, GL_BLEND, GL_TEXTURE_GEN_S}) EXPECT_FALSE(glIsEnabled(off)) << off;
     EXPECT_EQ(boundTexture(), 0);
-    GLint matrixMode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
 TEST_F(BlurTest, AnimatedInsetRestsTwoFramesThenGrowsUpToItsLimit)
 {
     blurInsetAnimated = true;
-    uint32_t ticks[] = {1000, 1016, 1033, 1050};
     std::vector<float> firstInsets;
-    for (uint32_t t : ticks) {
+    for (uint32_t t : {1000, 1016, 1033, 1050}) {
         setScriptedTicks(t);
         firstInsets.push_back(overlayQuads(2, 0.01f, timeline).at(0).inset);
     }
@@ -342,7 +304,6 @@ TEST_F(BlurTest, BrightSquareGainsAGlow)
     blurPasses = 15;
     blurSpread = 0.01f;
     blurColour = {1, 1, 1};
-
     blurEnabled = false;
     renderFrame(timeline);
     FramePixels plain = readTestFrame();
@@ -350,15 +311,12 @@ TEST_F(BlurTest, BrightSquareGainsAGlow)
     renderFrame(timeline);
     FramePixels glowing = readTestFrame();
 
-    // The band just outside the square: dark without the blur, lit with it.
-    double plainBand = plain.meanBrightness(420, 300, 440, 470);
-    double glowBand = glowing.meanBrightness(420, 300, 440, 470);
-    EXPECT_LT(plainBand, 1.0);
-    EXPECT_GT(glowBand, 20.0);
-    EXPECT_GT(glowing.meanBrightness(512, 280, 520, 312), 20.0);  // above it too
-    EXPECT_LT(glowing.meanBrightness(0, 0, 200, 150), 1.0);  // far corners stay dark
-    EXPECT_GT(glowing.meanBrightness(470, 340, 550, 420), 250.0);  // the square itself
-    clearColour = ColourRGB();
+    // The band just outside the square: dark without the blur, lit with it; the far corner stays dark.
+    EXPECT_LT(plain.meanBrightness(420, 300, 440, 470), 1.0);
+    EXPECT_GT(glowing.meanBrightness(420, 300, 440, 470), 20.0);
+    EXPECT_GT(glowing.meanBrightness(512, 280, 520, 312), 20.0);
+    EXPECT_LT(glowing.meanBrightness(0, 0, 200, 150), 1.0);
+    EXPECT_GT(glowing.meanBrightness(470, 340, 550, 420), 250.0);
 }
 
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
@@ -378,24 +336,19 @@ TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
         return readTestFrame();
     };
     FramePixels first = drawAt(0);
-    FramePixels last = drawAt(9999);
-    EXPECT_TRUE(first.rgb == last.rgb);
+    EXPECT_TRUE(first.rgb == drawAt(9999).rgb);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(hiphopTexture->id));
+    EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
 
     // Black everywhere but (256, 128)-(768, 512); inside, no pixel is black.
-    int strayOutside = 0, blackInside = 0;
+    int wrongPixels = 0;
     for (int y = 0; y < 768; ++y)
         for (int x = 0; x < 1024; ++x) {
             const uint8_t* p = first.at(x, y);
-            bool lit = p[0] + p[1] + p[2] > 0;
-            bool inside = x >= 256 && x < 768 && y >= 128 && y < 512;
-            if (inside && !lit) ++blackInside;
-            if (!inside && lit) ++strayOutside;
+            wrongPixels += (p[0] + p[1] + p[2] > 0) != (x >= 256 && x < 768 && y >= 128 && y < 512);
         }
-    EXPECT_EQ(strayOutside, 0);
-    EXPECT_EQ(blackInside, 0);
+    EXPECT_EQ(wrongPixels, 0);
 
     // Upright and unmirrored: 32 x 32 blocks match the picture's own (top row last in the file).
     int mismatches = 0;
