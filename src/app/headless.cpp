@@ -228,49 +228,75 @@ double percentile(std::vector<double> values, double fraction)
     return values[std::min(index, values.size() - 1)];
 }
 
+struct FrameTimes {
+    std::vector<double> ms;
+
+    void print(const char* label, int index, bool last) const
+    {
+        double maxTime = ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end());
+        std::printf("    {\"%s\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
+                    "\"max_ms\": %.3f}%s\n",
+                    label, index, ms.size(), percentile(ms, 0.5), percentile(ms, 0.95), maxTime,
+                    last ? "" : ",");
+    }
+};
+
+// Times every frame (drawing finished, not only queued) per scene; with --until it runs on
+// past the show's end on empty frames and tells whether memory stays flat there.
 class Benchmark : public HeadlessObserver {
 public:
-    Benchmark(int fps, double processStart) : fps_(fps), processStart_(processStart), sceneTimes_(kSceneCount) {}
+    Benchmark(int fps, double processStart, long long untilMs)
+        : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
 
     void frameBegins() override { frameStart_ = wallMilliseconds(); }
 
     bool frameDone(Timeline& timeline) override
     {
-        if (timeline.finished()) return false;
-        glFinish();  // the frame's drawing is done, not only queued
-        double now = wallMilliseconds();
-        if (firstFrameEnd_ < 0) firstFrameEnd_ = now;
-        if (timeline.current >= 0 && timeline.current < kSceneCount)
-            sceneTimes_[timeline.current].push_back(now - frameStart_);
+        uint32_t now = showTimeOfFrame();
+        if (untilMs_ < 0 ? timeline.finished() : now >= untilMs_) return false;
+        glFinish();
+        double end = wallMilliseconds();
+        if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
+        if (!timeline.finished()) {
+            sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
+        } else {
+            if (afterShow_.ms.empty()) memoryAtShowEnd_ = memoryUse();
+            afterShow_.ms.push_back(end - frameStart_);
+        }
         advanceVirtualFrame();
         return true;
     }
 
     int finish(int code) override
     {
+        MemoryUse memory = memoryUse();
         std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
         std::printf("  \"scenes\": [\n");
-        for (int i = 0; i < kSceneCount; ++i) {
-            const std::vector<double>& times = sceneTimes_[i];
-            double maxTime = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
-            std::printf("    {\"scene\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
-                        "\"max_ms\": %.3f}%s\n",
-                        i, times.size(), percentile(times, 0.5), percentile(times, 0.95), maxTime,
-                        i + 1 < kSceneCount ? "," : "");
+        for (int i = 0; i < kSceneCount; ++i) sceneTimes_[i].print("scene", i, i + 1 == kSceneCount);
+        std::printf("  ],\n");
+        if (!afterShow_.ms.empty()) {
+            std::printf("  \"after_show\": [\n");
+            afterShow_.print("empty_frames_until_ms", static_cast<int>(untilMs_), true);
+            std::printf("  ],\n");
+            std::printf("  \"resident_kb_after_show\": {\"first_empty_frame\": %ld, \"last_frame\": %ld},\n",
+                        memoryAtShowEnd_.residentKb, memory.residentKb);
         }
-        std::printf("  ]\n}\n");
+        std::printf("  \"peak_resident_kb\": %ld\n}\n", memory.peakKb);
         return code;
     }
 
 private:
     int fps_;
     double processStart_;
+    long long untilMs_;
     double frameStart_ = 0;
     double firstFrameEnd_ = -1;
-    std::vector<std::vector<double>> sceneTimes_;
+    std::vector<FrameTimes> sceneTimes_;
+    FrameTimes afterShow_;
+    MemoryUse memoryAtShowEnd_;
 };
 
 }  // namespace
@@ -294,7 +320,7 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:
-        return std::make_unique<Benchmark>(options.fps, processStartMs);
+        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs);
     default:
         return nullptr;
     }

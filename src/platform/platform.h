@@ -20,6 +20,13 @@ void setScriptedTicks(uint32_t ticks);
 // Milliseconds of wall time since an arbitrary start, as a double (for measurements only).
 double wallMilliseconds();
 
+// Resident and peak resident memory of the process, in kB (0 where unknown).
+struct MemoryUse {
+    long residentKb = 0;
+    long peakKb = 0;
+};
+MemoryUse memoryUse();
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
