@@ -221,3 +221,12 @@ void applyCameraPathSample(int index)
     camera.rotY = angles.y;
     camera.rotZ = angles.z;
 }
+
+void followCameraPath(int samplesPerFrame)
+{
+    if (!cameraPath) return;
+    if (cameraPathStep < kSamplesPerSegment * (cameraPath->pointCount - 2)) {
+        applyCameraPathSample(cameraPathStep);
+        cameraPathStep += samplesPerFrame;
+    }
+}

@@ -49,3 +49,6 @@ void resampleCameraPath();
 bool eyeSampleClamped(int index, Vertex& out);
 // Copies sample `index` of both arrays into the camera, if it exists.
 void applyCameraPathSample(int index);
+// Applies sample cameraPathStep and moves the step on by samplesPerFrame while it is below
+// 50 (n - 2); after that, or with no path, the camera keeps what it has.
+void followCameraPath(int samplesPerFrame);

@@ -23,6 +23,15 @@ void Camera::project()
     gluPerspective(fovy, aspect, zNear, zFar);
 }
 
+void Camera::setPerspective(float nearPlane, float farPlane)
+{
+    fovy = 45;
+    aspect = 1.3333334f;
+    zNear = nearPlane;
+    zFar = farPlane;
+    project();
+}
+
 void beginScreenOverlay()
 {
     glMatrixMode(GL_PROJECTION);

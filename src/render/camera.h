@@ -10,6 +10,8 @@ struct Camera {
 
     void look();     // loads the view into the model-view matrix (left current)
     void project();  // loads the perspective into the projection matrix (left current)
+    // The show's one lens: 45 degrees high, 4:3; sets the planes and calls project().
+    void setPerspective(float nearPlane, float farPlane);
 };
 
 extern Camera camera;

@@ -8,6 +8,7 @@
 #include "app/random.h"
 #include "app/world.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 
 float particleSpeeds[kDriftingTriangleCount];
 bool particleFlags[kDriftingTriangleCount];
@@ -33,12 +34,7 @@ void drawOutline()
 {
     glBegin(GL_LINES);
     glColor3f(0, 0, 0);
-    glVertex3f(0, 0, 0);
-    glVertex3f(-2, -2, 0);
-    glVertex3f(0, 0, 0);
-    glVertex3f(2, -2, 0);
-    glVertex3f(-2, -2, 0);
-    glVertex3f(2, -2, 0);
+    emitTriangleOutline();
     glEnd();
 }
 
@@ -69,4 +65,17 @@ void drawDriftingTriangles(bool enlargeFlagged)
             particleFlags[i] = rollFlag();
         }
     }
+}
+
+void drawDriftingTrianglesOverTube(bool enlargeFlagged)
+{
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    camera.eyeX = 0;
+    camera.eyeY = 0;
+    camera.eyeZ = -25;
+    camera.rotX = camera.rotY = camera.rotZ = 0;
+    drawDriftingTriangles(enlargeFlagged);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
 }

@@ -13,3 +13,6 @@ void seedDriftingTriangles();
 // Draws each triangle from the fixed triangle camera (which the camera must already hold),
 // then moves it; one that has passed x = 20 comes back on the left (three rand calls).
 void drawDriftingTriangles(bool enlargeFlagged);
+// The tunnels' use: sets the triangle camera (eye 0, 0, -25, no turn) and draws them unlit
+// and untextured, then switches lighting and texturing back on.
+void drawDriftingTrianglesOverTube(bool enlargeFlagged);

@@ -10,11 +10,7 @@
 
 void scene0Init()
 {
-    camera.fovy = 45.0f;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5.0f;
-    camera.zFar = 2000.0f;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = 0;

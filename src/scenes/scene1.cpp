@@ -43,11 +43,7 @@ void advanceSpin(float t)
 
 void scene1Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -30;

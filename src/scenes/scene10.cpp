@@ -10,25 +10,16 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 namespace {
 
-constexpr int kSamplesPerSegment = 50;
 constexpr int kLightLookAhead = 25;  // samples
 constexpr int kSwarmLookAhead = 40;  // samples
 constexpr uint32_t kVeilStartMs = 13500;
 
 float fadeToGreyAlpha = 0;  // never reset: the veil happens once per run
-
-void followTunnelFlight()
-{
-    if (!cameraPath) return;
-    if (cameraPathStep < kSamplesPerSegment * (cameraPath->pointCount - 2)) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += 1;
-    }
-}
 
 // Eye sample `index`, the last one past the end; the camera's own eye with no samples.
 Vertex pathPointAhead(int index)
@@ -69,13 +60,7 @@ void drawGreyVeil()
     beginScreenOverlay();
     glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
     glEnable(GL_BLEND);
-    glBegin(GL_QUADS);
-    glColor4f(0.7f, 0.7f, 0.7f, fadeToGreyAlpha);
-    glVertex2f(0, 0);
-    glVertex2f(1024, 0);
-    glVertex2f(1024, 768);
-    glVertex2f(0, 768);
-    glEnd();
+    drawFullScreenQuad(0.7f, 0.7f, 0.7f, fadeToGreyAlpha);
     if (fadeToGreyAlpha >= 0) fadeToGreyAlpha += 0.01f;
     glDisable(GL_BLEND);
     endScreenOverlay();
@@ -85,11 +70,7 @@ void drawGreyVeil()
 
 void scene10Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 0.1f;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(0.1f, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -450;
@@ -102,8 +83,7 @@ void scene10Init()
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
     if (terrainTexture) glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     glEnable(GL_TEXTURE_2D);
 
@@ -111,8 +91,7 @@ void scene10Init()
     cameraPathStep = 0;
 
     const GLfloat white[4] = {1, 1, 1, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    setMaterial(white);
 
     if (ringMesh) {
         ringMesh->listDirty = true;  // rebuilt for 3000 segments of style 1 at the next draw
@@ -142,7 +121,7 @@ void scene10Draw(uint32_t ms)
 {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    followTunnelFlight();
+    followCameraPath(1);
     const int s = cameraPathStep;
     aimLightAt(pathPointAhead(s + kLightLookAhead));
 

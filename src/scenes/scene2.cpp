@@ -9,16 +9,13 @@
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/drifting_triangles.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
 
 void scene2Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -400;
@@ -29,8 +26,7 @@ void scene2Init()
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
     glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     glEnable(GL_TEXTURE_2D);
 
@@ -39,8 +35,7 @@ void scene2Init()
     loadCameraPath("sc2.CMVM", provisionalPointCount);
 
     const float white[4] = {1, 1, 1, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    setMaterial(white);
 
     seedDriftingTriangles();
 }
@@ -76,13 +71,5 @@ void scene2Draw(uint32_t)
     glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -25;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-    drawDriftingTriangles(false);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
+    drawDriftingTrianglesOverTube(false);
 }

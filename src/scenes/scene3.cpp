@@ -9,16 +9,13 @@
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/drifting_triangles.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
 
 void scene3Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -450;
@@ -29,8 +26,7 @@ void scene3Init()
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
     glBindTexture(GL_TEXTURE_2D, texture2->id);
     glEnable(GL_TEXTURE_2D);
 
@@ -39,17 +35,11 @@ void scene3Init()
     cameraPathStep = 0;
 
     const float white[4] = {1, 1, 1, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    setMaterial(white);
 
     // Switched on only around the tube in each draw call.
     const float fogStartUnits = 1400, fogEndUnits = 1500;
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogfv(GL_FOG_COLOR, white);
-    glFogf(GL_FOG_DENSITY, 0.15f);
-    glHint(GL_FOG_HINT, GL_DONT_CARE);
-    glFogf(GL_FOG_START, fogStartUnits);
-    glFogf(GL_FOG_END, fogEndUnits);
+    setLinearFog(white, fogStartUnits, fogEndUnits);
 
     ringMesh->listDirty = true;  // rebuild the tube in this entry's style
 }
@@ -57,10 +47,7 @@ void scene3Init()
 void followWideTunnelPath()
 {
     const int samplesPerCall = 2;
-    if (cameraPathStep < 50 * (cameraPath->pointCount - 2)) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += samplesPerCall;
-    }
+    followCameraPath(samplesPerCall);
 }
 
 void scene3Draw(uint32_t)
@@ -83,14 +70,5 @@ void scene3Draw(uint32_t)
     glDisable(GL_FOG);
     glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -25;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-    drawDriftingTriangles(true);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
+    drawDriftingTrianglesOverTube(true);
 }

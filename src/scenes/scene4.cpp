@@ -7,15 +7,12 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 void scene4Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -9;
@@ -33,11 +30,9 @@ void scene4Init()
     glEnable(GL_LIGHT1);
     glDisable(GL_LIGHT0);
     const float grey[4] = {0.5f, 0.5f, 0.5f, 0.3f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
+    setMaterial(grey);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);  // leaves it bound for the first draw call
+    newBlurTarget();  // leaves it bound for the first draw call
 }
 
 // Rotation of each copy: degrees per degree of the base angle, and its axis.

@@ -10,38 +10,14 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 // No state of its own: the camera path, the morphs and the camera are the world's.
 
-namespace {
-
-// One sample per call until the path's 50 (n - 2) samples are used; then the camera rests.
-void followCameraPath()
-{
-    if (!cameraPath) return;
-    int flightSamples = 50 * (cameraPath->pointCount - 2);
-    if (cameraPathStep < flightSamples) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += 1;
-    }
-}
-
-void setMaterial(const GLfloat ambientAndDiffuse[4], const GLfloat specular[4])
-{
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambientAndDiffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-}
-
-}  // namespace
-
 void scene5Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 0.1f;
-    camera.zFar = 200;
-    camera.project();
+    camera.setPerspective(0.1f, 200);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -20.4f;
@@ -62,13 +38,12 @@ void scene5Init()
     const GLfloat dimSpecular[4] = {0.1f, 0.1f, 0.1f, 1};
     setMaterial(red, dimSpecular);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
 }
 
 void scene5Draw(uint32_t)
 {
-    followCameraPath();
+    followCameraPath(1);  // one sample per call, then the camera rests
     camera.look();
 
     glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);

@@ -10,21 +10,12 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 // The streaks: bright ends in `particles` (shared), faded ends in `particleTails` (ours).
 
 namespace {
-
-void followCameraPath()
-{
-    if (!cameraPath) return;
-    int flightSamples = 50 * (cameraPath->pointCount - 2);
-    if (cameraPathStep < flightSamples) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += 1;
-    }
-}
 
 void seedStreaks()
 {
@@ -77,11 +68,7 @@ void drawStreaks()
 
 void scene6Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(5, 2000);
     camera.eyeX = camera.eyeY = camera.eyeZ = 0;
 
     blurEnabled = false;
@@ -100,25 +87,19 @@ void scene6Init()
 
     // Fog is switched on only while the terrain is drawn.
     const GLfloat black[4] = {0, 0, 0, 1};
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogfv(GL_FOG_COLOR, black);
-    glFogf(GL_FOG_DENSITY, 0.15f);
-    glHint(GL_FOG_HINT, GL_DONT_CARE);
-    glFogf(GL_FOG_START, 100);
-    glFogf(GL_FOG_END, 200);
+    setLinearFog(black, 100, 200);
 
     seedStreaks();
 }
 
 void scene6Draw(uint32_t)
 {
-    followCameraPath();
+    followCameraPath(1);
     glEnable(GL_FOG);
 
     const GLfloat grey[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     const GLfloat specular[4] = {0.3f, 0.3f, 0.3f, 0.3f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    setMaterial(grey, specular);
 
     glEnable(GL_TEXTURE_2D);
     drawCorridor();

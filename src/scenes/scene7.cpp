@@ -11,6 +11,7 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 // Alpha of the first shell; the others trail it. The init leaves it where it stands.
@@ -34,12 +35,7 @@ void drawPassingTriangles()
             glLineWidth(3);
             glBegin(GL_LINES);
             glColor4f(1, 1, 1, 1);
-            glVertex3f(0, 0, 0);
-            glVertex3f(-2, -2, 0);
-            glVertex3f(0, 0, 0);
-            glVertex3f(2, -2, 0);
-            glVertex3f(-2, -2, 0);
-            glVertex3f(2, -2, 0);
+            emitTriangleOutline();
             glEnd();
         }
         corner.x += 0.15f;
@@ -63,8 +59,7 @@ void drawShells(const float angles[5])
     for (int i = 0; i < 5; ++i) {
         const GLfloat diffuse[4] = {1, 1, 1, layerAlpha - kShells[i].alphaOffset};
         const GLfloat specular[4] = {1, 1, 1, kShells[i].specularAlpha};
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+        setMaterial(diffuse, specular);
         shape->rotation = {angles[i], 0.2f, 0.2f, 0.2f};
         shape->scale = {kShells[i].scale, kShells[i].scale, kShells[i].scale};
         shape->drawColoured();
@@ -75,11 +70,7 @@ void drawShells(const float angles[5])
 
 void scene7Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 0.1f;
-    camera.zFar = 2000;
-    camera.project();
+    camera.setPerspective(0.1f, 2000);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -8.4f;
@@ -93,8 +84,7 @@ void scene7Init()
     glEnable(GL_LIGHT1);
     glDisable(GL_LIGHT0);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
 
     // A row of triangles from x = -10 down to x = -34.5, waiting left of the view.
     for (int i = 0; i < kTriangleCount; ++i)

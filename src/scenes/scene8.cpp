@@ -7,6 +7,7 @@
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -68,8 +69,7 @@ void sampleRing(int ring)
 void drawRingCopy(int copy, uint32_t ms)
 {
     const GLfloat colour[4] = {0, 1, 0, static_cast<GLfloat>(0.1 * copy)};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colour);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, colour);
+    setMaterial(colour);
     camera.look();
     glRotatef(static_cast<GLfloat>(0.02 * ms), 0.2f, 0.2f, 0.2f);  // 20 degrees a second about the diagonal
     const GLfloat across = static_cast<GLfloat>(5 - 0.2 * copy);
@@ -92,13 +92,7 @@ void darkenFrame()
     glBlendFunc(GL_ONE, GL_SRC_ALPHA);
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    glBegin(GL_QUADS);
-    glColor4f(0, 0, 0, fadeToBlackAlpha);
-    glVertex2f(0, 0);
-    glVertex2f(1024, 0);
-    glVertex2f(1024, 768);
-    glVertex2f(0, 768);
-    glEnd();
+    drawFullScreenQuad(0, 0, 0, fadeToBlackAlpha);
     if (fadeToBlackAlpha >= 0) fadeToBlackAlpha -= 0.01f;
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);
@@ -109,11 +103,7 @@ void darkenFrame()
 
 void scene8Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 0.1f;
-    camera.zFar = 200;
-    camera.project();
+    camera.setPerspective(0.1f, 200);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -108;
@@ -130,11 +120,9 @@ void scene8Init()
     glEnable(GL_LIGHT1);
     glDisable(GL_LIGHT0);
     const GLfloat material[4] = {1, 1, 1, 0.1f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, material);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, material);
+    setMaterial(material);
 
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
+    newBlurTarget();
 
     // The path machinery serves as the rings' spline evaluator; the camera does not follow it.
     delete cameraPath;

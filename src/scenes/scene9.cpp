@@ -14,19 +14,7 @@
 
 namespace {
 
-constexpr int kSamplesPerSegment = 50;
-
 Vertex ribbonWobble;
-
-// One path sample per frame until the path is used up; then the camera stays put.
-void followRibbonFlight()
-{
-    if (!cameraPath) return;
-    if (cameraPathStep < kSamplesPerSegment * (cameraPath->pointCount - 2)) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += 1;
-    }
-}
 
 // The lead cross-section's push for this frame: three sines of different periods (radians).
 Vertex wobbleAt(uint32_t ms)
@@ -41,11 +29,7 @@ Vertex wobbleAt(uint32_t ms)
 
 void scene9Init()
 {
-    camera.fovy = 45;
-    camera.aspect = 1.3333334f;
-    camera.zNear = 0.1f;
-    camera.zFar = 200;
-    camera.project();
+    camera.setPerspective(0.1f, 200);
     camera.eyeX = 0;
     camera.eyeY = 0;
     camera.eyeZ = -20;
@@ -61,7 +45,7 @@ void scene9Init()
 
 void scene9Draw(uint32_t ms)
 {
-    followRibbonFlight();
+    followCameraPath(1);  // one sample per frame, then the camera stays put
 
     if (texture3) glBindTexture(GL_TEXTURE_2D, texture3->id);
     glEnable(GL_TEXTURE_2D);

@@ -7,21 +7,17 @@
 #include <vector>
 
 #include "assetgen.h"
+#include "path_angles.h"
 
 namespace {
 
 // 14 control points give 50 (14 - 2) = 600 samples: ten seconds at one sample per frame.
 constexpr int kPointCount = 14;
-constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
 
-// Angles for Camera::look that turn the view (along +z at zero angles) to direction d:
-// rotX lifts the view towards +y, rotY turns it towards +x.
 Vertex viewAngles(double dx, double dy, double dz)
 {
-    double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    double pitch = std::asin(dy / length) * kDegreesPerRadian;
-    double yaw = std::atan2(dx, dz) * kDegreesPerRadian;
-    return Vertex(static_cast<float>(pitch), static_cast<float>(yaw), 0);
+    ViewAngles a = viewAnglesAlong(dx, dy, dz);
+    return Vertex(static_cast<float>(a.pitch), static_cast<float>(a.yaw), 0);
 }
 
 // sc6: two thirds of an orbit around the morph at the origin, starting where the scene's

@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "assetgen.h"
+#include "path_angles.h"
 #include "tube_centre_line.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
 constexpr int kFramesPerControlPoint = 50;  // one path sample per frame at 60 fps
 
 struct Point3 {
@@ -18,12 +18,10 @@ Point3 operator+(Point3 a, Point3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z};
 Point3 operator-(Point3 a, Point3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Point3 operator*(Point3 a, double k) { return {a.x * k, a.y * k, a.z * k}; }
 
-// Camera::look angles (rotX, rotY; no roll) that turn the view from +z to direction d:
-// rotX lifts the view towards +y, rotY turns it towards +x.
 Point3 viewAngles(Point3 d)
 {
-    double length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-    return {std::asin(d.y / length) * kDegreesPerRadian, std::atan2(d.x, d.z) * kDegreesPerRadian, 0};
+    ViewAngles a = viewAnglesAlong(d.x, d.y, d.z);
+    return {a.pitch, a.yaw, 0};
 }
 
 // The angles are interpolated: each yaw is moved by whole turns next to the one before.
