@@ -152,6 +152,30 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
     std::filesystem::remove_all(dir);
 }
 
+TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
+{
+    std::string empty = testing::TempDir() + "nodata_" + std::to_string(getpid());
+    std::filesystem::create_directories(empty);
+    // Two frames a second keep the run short; every scene still starts and draws.
+    Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at 149900");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    const char* expected[] = {
+        "terrainheh.bmp: Could not load texture", "logo.bmp: Could not load texture",
+        "texture2.bmp: Could not load texture",   "texture3.bmp: Could not load texture",
+        "hiphop.bmp: Could not load texture",     "hehe ;): Could not load RAW image",
+        "sc2.CMVM: Could not load camera path",   "sc3.CMVM: Could not load camera path",
+        "sc6.CMVM: Could not load camera path",   "sc10.CMVM: Could not load camera path",
+        "sc12.CMVM: Could not load camera path",  "sc9.CMVM: Could not load camera path"};
+    for (const char* message : expected) {
+        size_t first = result.output.find(message);
+        EXPECT_NE(first, std::string::npos) << message;
+        EXPECT_EQ(result.output.find(message, first + 1), std::string::npos) << message << " twice";
+    }
+    EXPECT_EQ(countLines(result.output), 12) << result.output;
+    EXPECT_TRUE(std::filesystem::exists(empty + "/149900.png"));
+    std::filesystem::remove_all(empty);
+}
+
 TEST(HeadlessModeTest, CaptureWithoutFfmpegSaysSoAndFails)
 {
     std::string dir = testing::TempDir() + "nopath_" + std::to_string(getpid());
