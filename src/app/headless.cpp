@@ -144,7 +144,7 @@ public:
     VideoCapture(std::FILE* pipe, int fps, long long untilMs)
         : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
     {
-        endMs_ = untilMs_ >= 0 ? static_cast<double>(untilMs_) : 149800.0;
+        endMs_ = untilMs_ >= 0 ? static_cast<double>(untilMs_) : showDurationMs();
     }
 
     bool frameDone(Timeline& timeline) override
