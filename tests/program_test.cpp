@@ -94,7 +94,9 @@ TEST_F(MessageLoopTest, AWindowClosedByTheSystemEndsTheLoopLikeEscape)
     pushTestInput(TestInput::WindowClose);
     FrameLimit limit(1000);
     EXPECT_EQ(messageLoop(show.timeline, limit), 0);
-    EXPECT_EQ(drawnFrames, 0);
+    // Ended by the quit message, not the frame limit. Once a process has seen one close, SDL
+    // hands a later pushed one over a pump later, so a frame may come first.
+    EXPECT_LE(drawnFrames, 1);
 }
 
 TEST_F(MessageLoopTest, OtherKeysClicksAndMouseMovesChangeNothing)
