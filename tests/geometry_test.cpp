@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/generators.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "geometry/trail.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 
@@ -93,7 +93,8 @@ int randomValueAfterSetUp = -1;
 void setUpWorldOnce()
 {
     if (ringMesh) return;
-    colourMap = worldColourMap.data();
+    colourMap = std::make_unique<unsigned char[]>(worldColourMap.size());
+    std::copy(worldColourMap.begin(), worldColourMap.end(), colourMap.get());
     demo::resetRandom();
     setUpWorldGeometry();
     randomValueAfterSetUp = demo::rand();
@@ -255,7 +256,8 @@ TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
 TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
 {
     setUpWorldOnce();
-    Mesh* meshes[] = {terrainMesh, bigShape, shape1, shape2, shape4, shape5, shape6, shape5Fine, shape7, shape3};
+    Mesh* meshes[] = {terrainMesh.get(), bigShape.get(), shape1.get(), shape2.get(), shape4.get(),
+                      shape5.get(), shape6.get(), shape5Fine.get(), shape7.get(), shape3.get()};
     for (Mesh* mesh : meshes) {
         Mesh* reference = copyWithoutNormals(*mesh);
         quadraticNormals(reference);
@@ -314,8 +316,8 @@ TEST(WorldGeometry, RandomSequenceTrailsRibbonAndMorphsAfterSetUp)
         ASSERT_NEAR(target->vertices[i].x, expected, 1e-4f);
     }
     EXPECT_EQ(morphA->keyCount, 4);
-    EXPECT_EQ(morphA->keyMeshes[3], shape5);
-    EXPECT_EQ(morphB->keyMeshes[0], shape6);
+    EXPECT_EQ(morphA->keyMeshes[3], shape5.get());
+    EXPECT_EQ(morphB->keyMeshes[0], shape6.get());
 }
 
 TEST(Morph, StepsReachTheNextKeyAndComeBackAround)

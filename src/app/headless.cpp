@@ -13,21 +13,17 @@
 #include <vector>
 
 #include "app/png.h"
-#include "app/world.h"
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace {
 
 // Show time of the frame just drawn: ms since the first frame, by the virtual clock.
 uint32_t showTimeOfFrame() { return tickCount(); }
 
-class HeadlessObserver : public FrameObserver {
-public:
-    virtual int finish(int loopExitCode) { return loopExitCode; }
-};
-
-class StillsWriter : public HeadlessObserver {
+class StillsWriter : public FrameObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
 
@@ -62,7 +58,7 @@ private:
 };
 
 // Small stills side by side in one picture: a glance at the whole show.
-class ContactSheet : public HeadlessObserver {
+class ContactSheet : public FrameObserver {
 public:
     static constexpr int kColumns = 4;
     static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
@@ -94,8 +90,8 @@ public:
     }
 
 private:
-    static int tileWidth() { return 1024 / kShrink; }
-    static int tileHeight() { return 768 / kShrink; }
+    static int tileWidth() { return kFrameWidth / kShrink; }
+    static int tileHeight() { return kFrameHeight / kShrink; }
 
     // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
     void placeTile(size_t index)
@@ -109,7 +105,7 @@ private:
                     int sum = 0;
                     for (int dy = 0; dy < kShrink; ++dy)
                         for (int dx = 0; dx < kShrink; ++dx)
-                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * 1024 + x * kShrink + dx) * 3 + c];
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * kFrameWidth + x * kShrink + dx) * 3 + c];
                     sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
                         static_cast<uint8_t>(sum / (kShrink * kShrink));
                 }
@@ -139,7 +135,7 @@ std::string shellQuote(const std::string& text)
     return quoted + "'";
 }
 
-class VideoCapture : public HeadlessObserver {
+class VideoCapture : public FrameObserver {
 public:
     VideoCapture(std::FILE* pipe, int fps, long long untilMs)
         : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
@@ -195,14 +191,15 @@ private:
 
 bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
 
-std::unique_ptr<HeadlessObserver> makeCapture(const Options& options)
+std::unique_ptr<FrameObserver> makeCapture(const Options& options)
 {
     if (!ffmpegAvailable()) {
         std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
         return nullptr;
     }
     std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 "
-                          "-video_size 1024x768 -framerate " + std::to_string(options.fps) +
+                          "-video_size " + std::to_string(kFrameWidth) + "x" + std::to_string(kFrameHeight) +
+                          " -framerate " + std::to_string(options.fps) +
                           " -i pipe:0";
     std::error_code ec;
     bool withMusic = std::filesystem::is_regular_file("quirky.mp3", ec);
@@ -243,7 +240,7 @@ struct FrameTimes {
 
 // Times every frame (drawing finished, not only queued) per scene; with --until it runs on
 // past the show's end on empty frames and tells whether memory stays flat there.
-class Benchmark : public HeadlessObserver {
+class Benchmark : public FrameObserver {
 public:
     Benchmark(int fps, double processStart, long long untilMs)
         : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
@@ -324,9 +321,4 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     default:
         return nullptr;
     }
-}
-
-int finishHeadlessObserver(FrameObserver& observer, int loopExitCode)
-{
-    return static_cast<HeadlessObserver&>(observer).finish(loopExitCode);
 }

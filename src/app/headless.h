@@ -2,10 +2,8 @@
 #pragma once
 #include <memory>
 
+#include "app/frame.h"
 #include "app/options.h"
-#include "app/show.h"
 
 // Null after a one-line message when the mode cannot start (no ffmpeg, an unwritable folder).
 std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, double processStartMs);
-// Closes the mode's output (video, JSON); returns the exit code.
-int finishHeadlessObserver(FrameObserver& observer, int loopExitCode);

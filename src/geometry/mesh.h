@@ -34,6 +34,12 @@ public:
     MeshScale scale;
     unsigned int displayList = 0;
 
+    Mesh() = default;
+    ~Mesh();
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+
+    // Each replaces the arrays it allocates (and frees the ones before).
     bool allocateVertices(int count);
     bool allocateTriangles(int count);
 

@@ -3,9 +3,8 @@
 
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
 #include "image/texture.h"
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "timeline/timeline.h"
 
@@ -16,6 +15,22 @@ float blurSpread = 0.05f;
 ColourRGB blurColour;
 float blurInset = 0;
 float blurTimeAccum = 0;
+
+static Texture blurTarget;
+
+void newBlurTarget()
+{
+    deleteBlurTarget();
+    blurTarget.createBlank(256, 256);
+}
+
+unsigned int blurTargetTexture() { return blurTarget.id; }
+
+void deleteBlurTarget()
+{
+    if (blurTarget.id != 0) glDeleteTextures(1, &blurTarget.id);
+    blurTarget.id = 0;
+}
 
 void resetBlurSettings()
 {
@@ -28,15 +43,15 @@ void resetBlurSettings()
     blurTimeAccum = 0;
 }
 
-void renderBlurSource(Timeline& timeline)
+void renderBlurSource(Timeline& timeline, ColourRGB background)
 {
     glViewport(0, 0, 256, 256);
     timeline.update();
-    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
+    glBindTexture(GL_TEXTURE_2D, blurTarget.id);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, 256, 256, 0);
-    glClearColor(clearColour.r, clearColour.g, clearColour.b, 0.5f);
+    glClearColor(background.r, background.g, background.b, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, 1024, 768);
+    glViewport(0, 0, kFrameWidth, kFrameHeight);
 }
 
 // The first quad's inset: 0, or the animated one, which grows with the time accumulated
@@ -58,7 +73,7 @@ void drawBlurOverlay(int passes, float spread, Timeline&)
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
+    glBindTexture(GL_TEXTURE_2D, blurTarget.id);
     beginScreenOverlay();
 
     float alphaStep = passes > 0 ? 0.2f / passes : 0.0f;
@@ -72,11 +87,11 @@ void drawBlurOverlay(int passes, float spread, Timeline&)
         glTexCoord2f(s0, s1);
         glVertex2f(0, 0);
         glTexCoord2f(s0, s0);
-        glVertex2f(0, 768);
+        glVertex2f(0, kFrameHeight);
         glTexCoord2f(s1, s0);
-        glVertex2f(1024, 768);
+        glVertex2f(kFrameWidth, kFrameHeight);
         glTexCoord2f(s1, s1);
-        glVertex2f(1024, 0);
+        glVertex2f(kFrameWidth, 0);
         inset = inset + spread;
         alpha = alpha - alphaStep;
         glEnd();
