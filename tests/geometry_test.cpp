@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -48,9 +49,9 @@ void quadraticNormals(Mesh* m)
 }
 
 // A copy of a mesh's positions and triangles with zero normals.
-Mesh* copyWithoutNormals(const Mesh& source)
+std::unique_ptr<Mesh> copyWithoutNormals(const Mesh& source)
 {
-    Mesh* copy = new Mesh();
+    auto copy = std::make_unique<Mesh>();
     copy->allocateVertices(source.vertexCount);
     copy->allocateTriangles(source.triangleCount);
     std::memcpy(copy->vertices, source.vertices, sizeof(Vertex) * source.vertexCount);
@@ -259,8 +260,8 @@ TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
     Mesh* meshes[] = {terrainMesh.get(), bigShape.get(), shape1.get(), shape2.get(), shape4.get(),
                       shape5.get(), shape6.get(), shape5Fine.get(), shape7.get(), shape3.get()};
     for (Mesh* mesh : meshes) {
-        Mesh* reference = copyWithoutNormals(*mesh);
-        quadraticNormals(reference);
+        std::unique_ptr<Mesh> reference = copyWithoutNormals(*mesh);
+        quadraticNormals(reference.get());
         ASSERT_EQ(std::memcmp(mesh->normals, reference->normals, sizeof(Vector3) * mesh->vertexCount), 0);
     }
     // Smooth unit normals: the lakes and slopes of the test map give no zero sums.
@@ -271,8 +272,8 @@ TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
         normalPass(mesh);
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     };
-    const double linearMs = msFor(computeNormals, copyWithoutNormals(*terrainMesh));
-    const double quadraticMs = msFor(quadraticNormals, copyWithoutNormals(*terrainMesh));
+    const double linearMs = msFor(computeNormals, copyWithoutNormals(*terrainMesh).get());
+    const double quadraticMs = msFor(quadraticNormals, copyWithoutNormals(*terrainMesh).get());
     std::printf("terrain normals: single pass %.3f ms, quadratic scan %.3f ms, ratio %.0f\n", linearMs,
                 quadraticMs, quadraticMs / linearMs);
     EXPECT_GE(quadraticMs / linearMs, 10.0);
@@ -380,7 +381,8 @@ TEST(Trails, FollowingMovesPositionOnlyAndConverges)
 
     Trail trail;
     trail.pointCount = 15;
-    trail.points = new Vertex[15];
+    std::vector<Vertex> points(15);
+    trail.points = points.data();
     for (int j = 0; j < 15; ++j) {
         trail.points[j].setPosition(0.1f * j, 0, 0);
         trail.points[j].a = 0.5f - 0.03f * j;
@@ -402,7 +404,8 @@ TEST(Trails, RibbonFollowsItsHeadAndLeavesItsLastThirdAlone)
 {
     Ribbon ribbon;
     ribbon.stripSegmentCount = 500;
-    ribbon.stripVertices = new Vertex[1500];
+    std::vector<Vertex> vertices(1500);
+    ribbon.stripVertices = vertices.data();
     for (int i = 0; i < 1500; ++i) {
         ribbon.stripVertices[i].setPosition(static_cast<float>(i % 3), 0, -static_cast<float>(i / 3));
         ribbon.stripVertices[i].a = 0.3f;
