@@ -31,6 +31,8 @@ class StillsWriter : public HeadlessObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
 
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
+
     bool frameDone(Timeline&) override
     {
         uint32_t now = showTimeOfFrame();
@@ -74,6 +76,8 @@ public:
         sheetHeight_ = rows * tileHeight();
         sheet_.assign(static_cast<size_t>(sheetWidth_) * sheetHeight_ * 3, 0);
     }
+
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
 
     bool frameDone(Timeline&) override
     {

@@ -72,6 +72,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         long long number = 0;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
