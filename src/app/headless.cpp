@@ -171,6 +171,10 @@ public:
     bool frameDone(Timeline& timeline) override
     {
         uint32_t now = showTimeOfFrame();
+        if (firstFrameEnd_ < 0) {
+            glFinish();
+            firstFrameEnd_ = wallMilliseconds();
+        }
         if (scene_ >= 0 && timeline.running && timeline.current < scene_) {
             if (timeline.current == scene_ - 1) {
                 const TimelineEntry& before = timeline.entries[scene_ - 1];
@@ -183,7 +187,7 @@ public:
         if (untilMs_ < 0 ? timeline.finished() : now >= untilMs_) return false;
         glFinish();
         double end = wallMilliseconds();
-        if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
+        if (firstTimedStart_ < 0) firstTimedStart_ = frameStart_;
         if (!timeline.finished()) {
             sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
         } else {
@@ -204,6 +208,7 @@ public:
                     std::thread::hardware_concurrency());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
+        if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);
         std::printf("  \"scenes\": [\n");
         int first = scene_ >= 0 ? scene_ : 0, last = scene_ >= 0 ? scene_ : kSceneCount - 1;
         for (int i = first; i <= last; ++i) sceneTimes_[i].print("scene", i, i == last);
@@ -227,6 +232,7 @@ private:
     uint32_t sceneStartMs_ = 0;  // show time of the first frame that is painted and timed
     double frameStart_ = 0;
     double firstFrameEnd_ = -1;
+    double firstTimedStart_ = -1;
     std::vector<FrameTimes> sceneTimes_;
     FrameTimes afterShow_;
     MemoryUse memoryAtShowEnd_;

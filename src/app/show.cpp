@@ -50,6 +50,10 @@ public:
 class LateStart : public ScreenPresenter {
 public:
     explicit LateStart(uint32_t startMs) : startMs_(startMs) {}
+    ~LateStart() override
+    {
+        if (!live_) std::fputc('\n', stderr);  // quit during the fast-forward: end its progress line
+    }
 
     bool needsPixels(uint32_t showMs) const override { return showMs >= startMs_; }
 
