@@ -6,12 +6,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/capture.h"
 #include "app/png.h"
 #include "platform/platform.h"
 #include "timeline/schedule.h"
@@ -20,12 +24,11 @@
 
 namespace {
 
-// Show time of the frame just drawn: ms since the first frame, by the virtual clock.
-uint32_t showTimeOfFrame() { return tickCount(); }
-
 class StillsWriter : public FrameObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
+
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
 
     bool frameDone(Timeline&) override
     {
@@ -70,6 +73,8 @@ public:
         sheetHeight_ = rows * tileHeight();
         sheet_.assign(static_cast<size_t>(sheetWidth_) * sheetHeight_ * 3, 0);
     }
+
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
 
     bool frameDone(Timeline&) override
     {
@@ -128,95 +133,6 @@ std::vector<unsigned> defaultSheetTimes()
     return times;
 }
 
-std::string shellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-class VideoCapture : public FrameObserver {
-public:
-    VideoCapture(std::FILE* pipe, int fps, long long untilMs)
-        : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
-    {
-        endMs_ = untilMs_ >= 0 ? static_cast<double>(untilMs_) : showDurationMs();
-    }
-
-    bool frameDone(Timeline& timeline) override
-    {
-        uint32_t now = showTimeOfFrame();
-        if (timeline.finished() || (untilMs_ >= 0 && now >= untilMs_)) return false;
-        readFramePixels(pixels_);
-        if (std::fwrite(pixels_.data(), 1, pixels_.size(), pipe_) != pixels_.size()) {
-            std::fprintf(stderr, "\ndemo: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
-            failed_ = true;
-            return false;
-        }
-        ++frames_;
-        if (frames_ % 15 == 0) printProgress(timeline, now);
-        advanceVirtualFrame();
-        return true;
-    }
-
-    int finish(int code) override
-    {
-        std::fprintf(stderr, "\n");
-        int status = pclose(pipe_);
-        if (status != 0 && !failed_) std::fprintf(stderr, "demo: ffmpeg failed (status %d)\n", status);
-        return failed_ || status != 0 ? 1 : code;
-    }
-
-private:
-    void printProgress(const Timeline& timeline, uint32_t now)
-    {
-        double elapsed = (wallMilliseconds() - startWall_) / 1000.0;
-        double rate = elapsed > 0 ? frames_ / elapsed : 0;
-        double framesLeft = std::max(0.0, (endMs_ - now) * fps_ / 1000.0);
-        int secondsLeft = rate > 0 ? static_cast<int>(framesLeft / rate) : 0;
-        std::fprintf(stderr, "\rcapture: scene %d/%d  show %6.1f s  %5.1f fps  time left %d:%02d   ",
-                     timeline.current + 1, timeline.count, now / 1000.0, rate, secondsLeft / 60,
-                     secondsLeft % 60);
-    }
-
-    std::FILE* pipe_;
-    int fps_;
-    long long untilMs_;
-    double endMs_;
-    double startWall_;
-    long long frames_ = 0;
-    bool failed_ = false;
-    std::vector<uint8_t> pixels_;
-};
-
-bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
-
-std::unique_ptr<FrameObserver> makeCapture(const Options& options)
-{
-    if (!ffmpegAvailable()) {
-        std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
-        return nullptr;
-    }
-    std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 "
-                          "-video_size " + std::to_string(kFrameWidth) + "x" + std::to_string(kFrameHeight) +
-                          " -framerate " + std::to_string(options.fps) +
-                          " -i pipe:0";
-    std::error_code ec;
-    bool withMusic = std::filesystem::is_regular_file("quirky.mp3", ec);
-    if (withMusic) command += " -i " + shellQuote(std::filesystem::absolute("quirky.mp3").string());
-    command += " -map 0:v";
-    if (withMusic) command += " -map 1:a -c:a aac -b:a 192k -shortest";
-    command += " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
-               " -movflags +faststart " + shellQuote(options.captureFile);
-    std::FILE* pipe = popen(command.c_str(), "w");
-    if (!pipe) {
-        std::fprintf(stderr, "demo: could not start ffmpeg\n");
-        return nullptr;
-    }
-    if (!withMusic) std::fprintf(stderr, "demo: quirky.mp3 not found; the video has no sound\n");
-    return std::make_unique<VideoCapture>(pipe, options.fps, options.untilMs);
-}
-
 double percentile(std::vector<double> values, double fraction)
 {
     if (values.empty()) return 0;
@@ -239,21 +155,40 @@ struct FrameTimes {
 };
 
 // Times every frame (drawing finished, not only queued) per scene; with --until it runs on
-// past the show's end on empty frames and tells whether memory stays flat there.
+// past the show's end on empty frames and tells whether memory stays flat there. With --scene N
+// the scenes before N are fast-forwarded untimed, so N starts in the state of a full run, and
+// the run ends with N.
 class Benchmark : public FrameObserver {
 public:
-    Benchmark(int fps, double processStart, long long untilMs)
-        : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
+    Benchmark(int fps, double processStart, long long untilMs, int scene)
+        : fps_(fps), processStart_(processStart), untilMs_(untilMs), scene_(scene), sceneTimes_(kSceneCount)
+    {
+        if (scene_ > 0) sceneStartMs_ = UINT32_MAX;  // known once the scene before it runs
+    }
 
+    bool needsPixels(uint32_t showMs) const override { return showMs >= sceneStartMs_; }
     void frameBegins() override { frameStart_ = wallMilliseconds(); }
 
     bool frameDone(Timeline& timeline) override
     {
         uint32_t now = showTimeOfFrame();
+        if (firstFrameEnd_ < 0) {
+            glFinish();
+            firstFrameEnd_ = wallMilliseconds();
+        }
+        if (scene_ >= 0 && timeline.running && timeline.current < scene_) {
+            if (timeline.current == scene_ - 1) {
+                const TimelineEntry& before = timeline.entries[scene_ - 1];
+                sceneStartMs_ = before.start + before.duration;
+            }
+            advanceVirtualFrame();
+            return true;
+        }
+        if (scene_ >= 0 && (timeline.finished() || timeline.current > scene_)) return false;
         if (untilMs_ < 0 ? timeline.finished() : now >= untilMs_) return false;
         glFinish();
         double end = wallMilliseconds();
-        if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
+        if (firstTimedStart_ < 0) firstTimedStart_ = frameStart_;
         if (!timeline.finished()) {
             sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
         } else {
@@ -267,12 +202,17 @@ public:
     int finish(int code) override
     {
         MemoryUse memory = memoryUse();
+        const char* threads = std::getenv("LP_NUM_THREADS");
         std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        std::printf("  \"lp_num_threads\": \"%s\",\n  \"cores\": %u,\n", threads ? threads : "unset",
+                    std::thread::hardware_concurrency());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
+        if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);
         std::printf("  \"scenes\": [\n");
-        for (int i = 0; i < kSceneCount; ++i) sceneTimes_[i].print("scene", i, i + 1 == kSceneCount);
+        int first = scene_ >= 0 ? scene_ : 0, last = scene_ >= 0 ? scene_ : kSceneCount - 1;
+        for (int i = first; i <= last; ++i) sceneTimes_[i].print("scene", i, i == last);
         std::printf("  ],\n");
         if (!afterShow_.ms.empty()) {
             std::printf("  \"after_show\": [\n");
@@ -289,14 +229,19 @@ private:
     int fps_;
     double processStart_;
     long long untilMs_;
+    int scene_;  // -1: every scene
+    uint32_t sceneStartMs_ = 0;  // show time of the first frame that is painted and timed
     double frameStart_ = 0;
     double firstFrameEnd_ = -1;
+    double firstTimedStart_ = -1;
     std::vector<FrameTimes> sceneTimes_;
     FrameTimes afterShow_;
     MemoryUse memoryAtShowEnd_;
 };
 
 }  // namespace
+
+uint32_t showTimeOfFrame() { return tickCount(); }
 
 std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, double processStartMs)
 {
@@ -317,7 +262,7 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:
-        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs);
+        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs, options.scene);
     default:
         return nullptr;
     }

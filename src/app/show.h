@@ -7,7 +7,8 @@ struct Timeline;
 
 // Drains all pending messages, then draws one frame; returns the quit message's code, or 0
 // when the observer ends the loop.
-int messageLoop(Timeline& timeline, FrameObserver& observer);
+// With `paintAllFrames` every frame is painted, whatever the observer needs.
+int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames = false);
 
 // The whole program for parsed options; returns the exit code.
 int runProgram(const Options& options);
