@@ -81,7 +81,7 @@ uint32_t sceneStartMs(int index)
     return start;
 }
 
-int messageLoop(Timeline& timeline, FrameObserver& observer)
+int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames)
 {
     WindowMessage message;
     for (;;) {
@@ -90,6 +90,7 @@ int messageLoop(Timeline& timeline, FrameObserver& observer)
             dispatchMessage(message);
             continue;
         }
+        setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
         glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -135,7 +136,7 @@ int runProgram(const Options& options)
     Timeline timeline;
     fillTimeline(timeline);
 
-    int exitCode = messageLoop(timeline, *observer);
+    int exitCode = messageLoop(timeline, *observer, resolved.paintAllFrames);
     if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
     destroyWindowAndContext();
     return exitCode;
