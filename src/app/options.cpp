@@ -27,6 +27,8 @@ const char* const kUsage =
     "  --fps N               frames per second of the virtual clock in the modes without\n"
     "                        a window (default 60)\n"
     "  --data DIR            read the data files from DIR instead of the working directory\n"
+    "  --reference-blur      the blur as quads stacked over the whole frame: the slower picture\n"
+    "                        that the usual blur is compared with\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -76,6 +78,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--mode-switch") options.modeSwitch = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
+        else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
         else if (flag == "--data") options.dataDir = value;

@@ -13,6 +13,7 @@
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
+#include "render/blur.h"
 #include "scenes/scenes.h"
 #include "timeline/timeline.h"
 
@@ -126,6 +127,7 @@ int runProgram(const Options& options)
         observer = std::make_unique<ScreenPresenter>();
     }
     installSignalHandlers();
+    blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
