@@ -14,6 +14,7 @@
 #include "app/show.h"
 #include "app/window.h"
 #include "support/gl_test.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -167,7 +168,7 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
 // that paints every frame: the title, the blurred cube cloud just after its switch, the
 // culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
-TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
+TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
 {
     const std::vector<std::string> times = {"5000", "10250", "30000", "67000"};
     std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
@@ -222,12 +223,13 @@ TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
     EXPECT_NEAR(musicMs, showMs, 100) << "the soundtrack starts where the picture does";
 }
 
-TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
+TEST(ShowWithoutData, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
 {
     std::string empty = testing::TempDir() + "nodata_" + std::to_string(getpid());
     std::filesystem::create_directories(empty);
     // Two frames a second keep the run short; every scene still starts and draws.
-    Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at 149900");
+    const std::string afterTheShow = std::to_string(showDurationMs() + 100);
+    Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at " + afterTheShow);
     EXPECT_EQ(result.exitCode, 0) << result.output;
     const char* expected[] = {
         "terrainheh.bmp: Could not load texture", "logo.bmp: Could not load texture",
@@ -242,7 +244,7 @@ TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToIt
         EXPECT_EQ(result.output.find(message, first + 1), std::string::npos) << message << " twice";
     }
     EXPECT_EQ(countLines(result.output), 12) << result.output;
-    EXPECT_TRUE(std::filesystem::exists(empty + "/149900.png"));
+    EXPECT_TRUE(std::filesystem::exists(empty + "/" + afterTheShow + ".png"));
     std::filesystem::remove_all(empty);
 }
 
