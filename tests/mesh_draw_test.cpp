@@ -178,17 +178,6 @@ TEST_F(MeshDrawTest, PlacementOrderDiffersBetweenStyles)
     plain.drawWireframe(1);
     plain.drawVertexCubes();
     EXPECT_TRUE(isTranslationAlongZ(0));
-
-    // Vertex cubes: twelve edges around every vertex, with or without triangles; 0.8 units wide.
-    Mesh points;
-    points.allocateVertices(3);
-    points.vertices[1].setPosition(1, 1, 0);
-    points.vertices[2].setPosition(-1, 0.5f, 0);
-    const Feedback sent = captureFeedback([&] { points.drawVertexCubes(); });
-    EXPECT_EQ(sent.lines, 36);
-    const auto [minX, maxX] = std::minmax_element(sent.xs.begin(), sent.xs.begin() + 24);
-    EXPECT_NEAR(*maxX - *minX, 0.8f * 128, 0.01f);
-    EXPECT_NEAR((*maxX + *minX) / 2, 512, 0.01f);
 }
 
 // The first call compiles only; replays run straight along z for styles without turns.
