@@ -167,7 +167,7 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
 // that paints every frame: the title, the blurred cube cloud just after its switch, the
 // culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
-TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
+TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
 {
     std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
     std::string painted = fast + "_painted";
