@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/options.h"
@@ -68,6 +70,12 @@ Result runDemo(const std::string& arguments)
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int countLines(const std::string& text)
@@ -152,6 +160,27 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
     for (const char* name : {"0.png", "250.png", "1000.png"})
         EXPECT_GT(std::filesystem::file_size(dir + "/" + name), 1000u) << name;
     std::filesystem::remove_all(dir);
+}
+
+// Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
+// that paints every frame: the title, the blurred cube cloud just after its switch, the
+// culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
+TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
+{
+    const std::vector<std::string> times = {"5000", "10250", "30000", "67000"};
+    std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
+    std::string painted = fast + "_painted";
+    std::string common = "--data " + testDataDir() + " --fps 4 --at " + times[0];
+    for (size_t i = 1; i < times.size(); ++i) common += "," + times[i];
+    ASSERT_EQ(runDemo(common + " --stills " + fast).exitCode, 0);
+    ASSERT_EQ(runDemo(common + " --stills " + painted + " --paint-all-frames").exitCode, 0);
+    for (const std::string& t : times) {
+        std::string still = readWholeFile(fast + "/" + t + ".png");
+        EXPECT_GT(still.size(), 1000u) << t;
+        EXPECT_TRUE(still == readWholeFile(painted + "/" + t + ".png")) << "the still at " << t << " ms differs";
+    }
+    std::filesystem::remove_all(fast);
+    std::filesystem::remove_all(painted);
 }
 
 TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)

@@ -22,9 +22,13 @@ const char* const kUsage =
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
     "                        times and memory as JSON\n"
+    "  --paint-all-frames    paints every frame: the reference for the fast-forward, in which\n"
+    "                        the frames that no output needs rasterize nothing\n"
     "  --fps N               frames per second of the virtual clock in the modes without\n"
     "                        a window (default 60)\n"
     "  --data DIR            read the data files from DIR instead of the working directory\n"
+    "  --reference-blur      the blur as quads stacked over the whole frame: the slower picture\n"
+    "                        that the usual blur is compared with\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -72,7 +76,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         long long number = 0;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
+        else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
         else if (flag == "--data") options.dataDir = value;

@@ -16,6 +16,8 @@ struct Options {
     std::string captureFile;
     std::string sheetFile;
     long long untilMs = -1;  // -1: until the last scene has ended
+    bool referenceBlur = false;  // the blur's quads stacked over the whole frame
+    bool paintAllFrames = false;  // no fast-forward: every frame is painted
 };
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.

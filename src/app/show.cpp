@@ -13,6 +13,7 @@
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
+#include "render/blur.h"
 #include "scenes/scenes.h"
 #include "timeline/timeline.h"
 
@@ -81,7 +82,7 @@ uint32_t sceneStartMs(int index)
     return start;
 }
 
-int messageLoop(Timeline& timeline, FrameObserver& observer)
+int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames)
 {
     WindowMessage message;
     for (;;) {
@@ -90,6 +91,7 @@ int messageLoop(Timeline& timeline, FrameObserver& observer)
             dispatchMessage(message);
             continue;
         }
+        setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
         glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -125,6 +127,7 @@ int runProgram(const Options& options)
         observer = std::make_unique<ScreenPresenter>();
     }
     installSignalHandlers();
+    blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
@@ -135,7 +138,7 @@ int runProgram(const Options& options)
     Timeline timeline;
     fillTimeline(timeline);
 
-    int exitCode = messageLoop(timeline, *observer);
+    int exitCode = messageLoop(timeline, *observer, resolved.paintAllFrames);
     if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
     destroyWindowAndContext();
     return exitCode;

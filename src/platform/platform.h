@@ -62,6 +62,12 @@ void readFramePixels(std::vector<uint8_t>& rgb);
 int frameWidth();
 int frameHeight();
 
+// A texture of width x height (RGB, no depth) that drawing goes into instead of the frame
+// until bindShowFrame; made on first use and kept. False, the frame still bound, where the GL
+// cannot draw into textures.
+bool bindSideTarget(int width, int height, unsigned int& texture);
+void bindShowFrame();
+
 // ---- window messages ---------------------------------------------------------------------
 enum MessageKind : uint32_t {
     WM_NULL = 0,

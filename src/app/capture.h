@@ -1,0 +1,8 @@
+// capture.h -- the show rendered to a video through an ffmpeg child process
+#pragma once
+#include <memory>
+
+#include "app/headless.h"
+
+// Null after a one-line message when the capture cannot start (no ffmpeg).
+std::unique_ptr<HeadlessObserver> makeCapture(const Options& options);
