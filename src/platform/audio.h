@@ -22,7 +22,10 @@ struct MusicStream;  // the mixer's music object
 
 // Loads an MP3 file by its path as a stream; null if it cannot be opened or decoded.
 MusicStream* loadMp3Stream(const char* path);
-bool startMusic(MusicStream* stream);  // plays it once from the start
+// Plays it once, from `fromSeconds` into it.
+bool startMusic(MusicStream* stream, double fromSeconds = 0);
+// How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
+double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
 void freeMusic(MusicStream* stream);
 // The hook runs on the audio thread when the music has played to its end.

@@ -11,6 +11,8 @@
 // floor(k * 1000 / fps) throughout the frame. Scripted: whatever a test sets.
 uint32_t tickCount();
 void useRealClock();
+// The real clock, reading `ticks` now and counting on from there (a show started late).
+void useRealClockFrom(uint32_t ticks);
 void useVirtualClock(int framesPerSecond);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
