@@ -2,7 +2,6 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -199,7 +198,7 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
     TempDir dir;
     fs::path file = dir.path / "rows.bmp";
     // Level 0 takes the mipmap builder's powers of two (768 gives 1024) and keeps the first and the
-    // last row (red at the bottom, green at the top, blue between): 3 x 4 loses its top row in GLU's rescale.
+    // last row (red at the bottom, green at the top, blue between), which GLU's own rescale loses here.
     struct Size { int width, height, textureWidth, textureHeight; };
     for (Size size : {Size{3, 4, 4, 4}, {5, 3, 4, 4}, {17, 5, 16, 4}, {4, 6, 4, 8}, {4, 7, 4, 8}, {4, 12, 4, 16},
                       {4, 17, 4, 16}, {768, 768, 1024, 1024}}) {
@@ -219,14 +218,13 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
         EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
-        ASSERT_EQ(std::pair(width, height), std::pair(size.textureWidth, size.textureHeight)) << size.width;
+        ASSERT_EQ(std::pair(width, height), std::pair(size.textureWidth, size.textureHeight))
+            << size.width << " x " << size.height;
         Bytes texels(size_t(width) * height * 3);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
         int wrong = 0;
-        for (int x = 0; x < width; ++x) {
-            const uint8_t *bottom = &texels[x * 3], *top = &texels[((height - 1) * width + x) * 3];
-            wrong += bottom[0] <= std::max(bottom[1], bottom[2]) || top[1] <= std::max(top[0], top[2]);
-        }
+        for (int x = 0; x < width; ++x)  // mostly red at the bottom, mostly green at the top
+            wrong += texels[x * 3] < 128 || texels[((height - 1) * width + x) * 3 + 1] < 128;
         EXPECT_EQ(wrong, 0) << size.width << " x " << size.height;
     }
 
