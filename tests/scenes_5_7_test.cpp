@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "geometry/spline_path.h"
@@ -18,6 +16,8 @@
 #include "scenes/scenes.h"
 #include "support/gl_test.h"
 #include "support/stills.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/frame.h"
-#include "app/world.h"
 #include "image/bitmap.h"
 #include "image/texture.h"
 #include "platform/platform.h"
@@ -20,6 +19,7 @@
 #include "scenes/scenes.h"
 #include "support/gl_test.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
@@ -136,8 +136,7 @@ protected:
         resetBlurSettings();
         useScriptedClock(1000);
         FrameClock::reset();
-        blurTexture = new Texture;
-        blurTexture->createBlank(256, 256);
+        newBlurTarget();
         entry.draw = drawWhiteSquare;
         entry.duration = 100000;
         timeline.entries = &entry;
@@ -248,13 +247,13 @@ TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
     expectOneMessage("logo.bmp", "Could not load texture");
     collectMessageBoxes(false);
     EXPECT_EQ(logoTexture->id, 0u);
-    for (Texture* t : {blurTexture, terrainTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
+    for (auto* t : {&terrainTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
     EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
 
     // The colour map is the file, 80 x 80 pixels with a few pure blue lakes in it.
     std::ifstream in(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
     Bytes map((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), map);
+    EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), map);
     int lakes = 0;
     for (size_t i = 0; i + 2 < map.size(); i += 3) lakes += map[i] == 0 && map[i + 1] == 0 && map[i + 2] == 255;
     EXPECT_GT(lakes, 0);
@@ -278,8 +277,8 @@ TEST_F(GlTest, WorldSetUpWithoutTheColourMapLeavesItZero)
     setUpWorldWithout("mapclr.raw", dir.path);
     expectOneMessage("hehe ;)", "Could not load RAW image");
     collectMessageBoxes(false);
-    EXPECT_EQ(Bytes(colourMap, colourMap + kColourMapBytes), Bytes(kColourMapBytes, 0));
-    for (Texture* t : {terrainTexture, logoTexture, texture2, texture3, hiphopTexture}) EXPECT_NE(t->id, 0u);
+    EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), Bytes(kColourMapBytes, 0));
+    for (auto* t : {&terrainTexture, &logoTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
 }
 
 TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
@@ -294,7 +293,7 @@ TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
     // No pass draws nothing, but the overlay's state changes happen all the same.
     for (GLenum on : {GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S}) glEnable(on);
     glDisable(GL_DEPTH_TEST);
-    glBindTexture(GL_TEXTURE_2D, blurTexture->id);
+    glBindTexture(GL_TEXTURE_2D, blurTargetTexture());
     EXPECT_TRUE(overlayQuads(0, 0.01f, timeline).empty());
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     for (GLenum off : {GL_TEXTURE_2D, GL_BLEND, GL_TEXTURE_GEN_S}) EXPECT_FALSE(glIsEnabled(off)) << off;
@@ -378,7 +377,7 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
 {
     std::string path = testDataDir() + "/hiphop.bmp";
-    hiphopTexture = new Texture;
+    hiphopTexture = std::make_unique<Texture>();
     hiphopTexture->loadBitmap(path.c_str());
     ASSERT_NE(hiphopTexture->id, 0u);
     DibImage* image = readBitmapFile(path.c_str());

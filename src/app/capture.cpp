@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -22,7 +23,7 @@ std::string shellQuote(const std::string& text)
     return quoted + "'";
 }
 
-class VideoCapture : public HeadlessObserver {
+class VideoCapture : public FrameObserver {
 public:
     VideoCapture(std::FILE* pipe, int fps, long long untilMs)
         : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
@@ -80,14 +81,15 @@ bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1")
 
 }  // namespace
 
-std::unique_ptr<HeadlessObserver> makeCapture(const Options& options)
+std::unique_ptr<FrameObserver> makeCapture(const Options& options)
 {
     if (!ffmpegAvailable()) {
         std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
         return nullptr;
     }
     std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 "
-                          "-video_size 1024x768 -framerate " + std::to_string(options.fps) +
+                          "-video_size " + std::to_string(kFrameWidth) + "x" + std::to_string(kFrameHeight) +
+                          " -framerate " + std::to_string(options.fps) +
                           " -i pipe:0";
     std::error_code ec;
     bool withMusic = std::filesystem::is_regular_file("quirky.mp3", ec);

@@ -11,8 +11,8 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool switchedDisplayMode = false;
-int showWidth = 1024;
-int showHeight = 768;
+int showWidth = kFrameWidth;
+int showHeight = kFrameHeight;
 
 // The frame object: RGB colour (no alpha) and 16-bit depth, bound for all drawing.
 GLuint frameBuffer = 0;
