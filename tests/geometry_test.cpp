@@ -27,7 +27,7 @@ void expectIndicesInRange(const Mesh& m)
     for (int i = 0; i < 3 * m.triangleCount; ++i) ASSERT_TRUE(m.triangles[i] >= 0 && m.triangles[i] < m.vertexCount) << i;
 }
 
-// The normal pass as first described: for every vertex, scan every triangle. Same arithmetic.
+// The plain quadratic normal pass: for every vertex, scan every triangle. Same arithmetic.
 void quadraticNormals(Mesh* m)
 {
     for (int j = 0; j < m->vertexCount; ++j) {
