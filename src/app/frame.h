@@ -19,7 +19,8 @@ public:
     virtual ~FrameObserver() = default;
     // Whether the frame about to be drawn, at show time `showMs`, must reach the pixels. A frame
     // that no output needs is fast-forwarded: its scenes run and advance all their state, but
-    // nothing is rasterized.
+    // nothing is rasterized. No margin before an output frame is painted: the clock gives its
+    // show time before it is drawn, and no frame reads pixels an earlier frame left.
     virtual bool needsPixels(uint32_t /*showMs*/) const { return true; }
     virtual void frameBegins() {}
     virtual bool frameDone(Timeline& timeline) = 0;
