@@ -160,6 +160,8 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
 {
     std::vector<Vertex> p = fourPoints();
     std::vector<uint8_t> good = cmvmBytes(p, p);
+    std::vector<uint8_t> overCap(4 + 72 * 100001, 0);  // every record present, n = 100001
+    overCap[0] = 0xa1, overCap[1] = 0x86, overCap[2] = 0x01;
     struct Broken {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -172,7 +174,7 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         {"most negative count", {0, 0, 0, 0x80}},
         {"huge count in a small file", {0xff, 0xff, 0xff, 0x7f, 1, 2, 3, 4}},
         {"4 + 72 n wraps in 32 bits", {0xe4, 0x38, 0x8e, 0x03}},  // n = 59652324: 72 n = 2^32 + 32
-        {"just over the point cap", {0xa1, 0x86, 0x01, 0x00}},    // n = 100001
+        {"just over the point cap", overCap},
         {"record cut short", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 3 + 20)},
         {"second block missing", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 4)},
         {"one byte short", std::vector<uint8_t>(good.begin(), good.end() - 1)},
