@@ -13,6 +13,7 @@
 #include "app/world_geometry.h"
 #include "geometry/generators.h"
 #include "geometry/mesh.h"
+#include "geometry/view_volume.h"
 #include "geometry/morph.h"
 #include "geometry/trail.h"
 
@@ -420,4 +421,36 @@ TEST(Trails, RibbonFollowsItsHeadAndLeavesItsLastThirdAlone)
     for (int i = 0; i < 1000; ++i)
         ASSERT_TRUE(sameBits(ribbon.stripVertices[i].a, before[i].a) && sameBits(ribbon.stripVertices[i].u, before[i].u)) << i;
     EXPECT_EQ(std::memcmp(ribbon.stripVertices + 1000, before.data() + 1000, 500 * sizeof(Vertex)), 0);
+}
+
+// A camera's volume lets go only of spheres wholly outside one of its six sides.
+TEST(ViewVolume, SpheresInsideAcrossAndOutsideEachSide)
+{
+    // glFrustum(-1, 1, -1, 1, 1, 100) after a move of 50 along -z: the sides lean at 45 degrees.
+    const double n = 1, f = 100;
+    const double projection[16] = {n, 0, 0, 0, 0, n, 0, 0, 0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    const double moveBack[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -50, 1};
+    double objectToClip[16];
+    multiplyMatrices(projection, moveBack, objectToClip);
+    const ViewVolume view(objectToClip);
+    struct Case {
+        double x, y, z, radius;
+        bool seen;
+    } cases[] = {
+        {0, 0, 0, 1, true},        {0, 0, 55, 1, false},     // ahead; behind the eye
+        {0, 0, 49.5, 0.4, false},  {0, 0, 49.5, 0.6, true},  // short of the near side; across it
+        {0, 0, -51, 0.9, false},   {0, 0, -51, 1.1, true},   // past the far side; across it
+        {-12, 0, 40, 1.4, false},  {-12, 0, 40, 1.5, true},  // left: 2 / sqrt 2 = 1.414 outside
+        {12, 0, 40, 1.4, false},   {0, 12, 40, 1.4, false},  {0, -12, 40, 1.5, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(view.mayContain(BoundingSphere{c.x, c.y, c.z, c.radius}), c.seen) << c.x << " " << c.y << " " << c.z;
+    EXPECT_FALSE(view.mayContain(BoundingSphere{}));
+
+    // Around the box of the points, out to the farthest one, plus the margin.
+    const BoundingSphere s = sphereAround({0, 0, 0, 2, 0, 0, 0, 4, 0}, 0.5);
+    EXPECT_DOUBLE_EQ(s.x, 1);
+    EXPECT_DOUBLE_EQ(s.y, 2);
+    EXPECT_DOUBLE_EQ(s.radius, std::sqrt(5.0) + 0.5);
+    EXPECT_LT(sphereAround({}, 1).radius, 0);
 }

@@ -292,3 +292,56 @@ TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
     EXPECT_EQ(captureFeedback([&] { single.draw(); }).lines, 0);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
 }
+
+// Chunks out of view are skipped, and a skipped tube chunk still turns and advances: seen
+// through fog (so that a misplaced chunk shows), the picture is the one of every chunk drawn.
+TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.5, 0.5, -0.375, 0.375, 1, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 1);
+    glFogf(GL_FOG_END, 300);
+
+    Mesh tube;
+    makeRing(&tube);
+    tube.drawTube(2000, 0);  // compiles only
+    std::vector<unsigned char> colourMap(80 * 80 * 3);
+    for (size_t i = 0; i < colourMap.size(); ++i) colourMap[i] = static_cast<unsigned char>(i % 7);
+    Mesh terrain;
+    makeTerrain(&terrain, 80, 80, 2, colourMap.data());
+    computeNormals(&terrain);
+    texturedListPending = true;
+    terrain.drawTextured();  // compiles only
+
+    struct View {
+        Mesh* mesh;
+        float turnDegrees, axisX, axisY, x, y, z;
+    } views[] = {
+        {&tube, 180, 0, 1, 0, 0, -100},    // inside, looking along
+        {&tube, 90, 0, 1, 100, 0, -200},   // beside it, a stretch in the middle across the view
+        {&terrain, 90, 1, 0, -40, -57, -40},  // looking down on a corner
+    };
+    for (const View& v : views) {
+        const bool isTube = v.mesh == &tube;
+        auto place = [&] {
+            clearFrame();
+            glRotatef(v.turnDegrees, v.axisX, v.axisY, 0);
+            glTranslatef(v.x, v.y, v.z);
+        };
+        place();
+        isTube ? tube.drawTube(2000, 0) : terrain.drawTextured();
+        const FramePixels culled = readTestFrame();
+        place();
+        for (size_t c = 0; c < v.mesh->chunkBounds.size(); ++c)
+            glCallList(v.mesh->displayList + static_cast<unsigned>(isTube ? 2 * c + 1 : c));
+        const FramePixels whole = readTestFrame();
+        EXPECT_GT(whole.meanBrightness(0, 0, 1024, 768), 5) << "view " << &v - views;
+        EXPECT_TRUE(culled.rgb == whole.rgb) << "view " << &v - views;
+    }
+    glDisable(GL_FOG);
+}

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/options.h"
@@ -70,6 +72,12 @@ Result runDemo(const std::string& arguments)
     return result;
 }
 
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 int countLines(const std::string& text)
 {
     int lines = 0;
@@ -119,7 +127,9 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
 {
     const char* bad[] = {"--bogus", "--fps", "--fps 0", "--fps x", "--stills /tmp/s --at x",
                          "--stills /tmp/s --at 10,,20", "--stills /tmp/s", "--at 100",
-                         "--capture", "--capture x.mp4 --until soon", "--data"};
+                         "--capture", "--capture x.mp4 --until soon", "--data", "--scene 3",
+                         "--benchmark --scene 11", "--benchmark --until 5 --scene 2", "--start soon",
+                         "--start 5000 --stills /tmp/s --at 1"};
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
@@ -152,6 +162,64 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
     for (const char* name : {"0.png", "250.png", "1000.png"})
         EXPECT_GT(std::filesystem::file_size(dir + "/" + name), 1000u) << name;
     std::filesystem::remove_all(dir);
+}
+
+// Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
+// that paints every frame: the title, the blurred cube cloud just after its switch, the
+// culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
+TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
+{
+    const std::vector<std::string> times = {"5000", "10250", "30000", "67000"};
+    std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
+    std::string painted = fast + "_painted";
+    std::string common = "--data " + testDataDir() + " --fps 4 --at " + times[0];
+    for (size_t i = 1; i < times.size(); ++i) common += "," + times[i];
+    ASSERT_EQ(runDemo(common + " --stills " + fast).exitCode, 0);
+    ASSERT_EQ(runDemo(common + " --stills " + painted + " --paint-all-frames").exitCode, 0);
+    for (const std::string& t : times) {
+        std::string still = readWholeFile(fast + "/" + t + ".png");
+        EXPECT_GT(still.size(), 1000u) << t;
+        EXPECT_TRUE(still == readWholeFile(painted + "/" + t + ".png")) << "the still at " << t << " ms differs";
+    }
+    std::filesystem::remove_all(fast);
+    std::filesystem::remove_all(painted);
+}
+
+TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
+{
+    setenv("LP_NUM_THREADS", "1", 1);
+    Result result = runDemo("--data " + testDataDir() + " --benchmark --scene 5 --fps 4");
+    unsetenv("LP_NUM_THREADS");
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    // Ten seconds at four frames a second, the scenes around it absent.
+    EXPECT_NE(result.output.find("{\"scene\": 5, \"frames\": 40,"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("\"scene\": 4"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("\"scene\": 6"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("\"renderer\": \"llvmpipe"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("\"lp_num_threads\": \"1\""), std::string::npos) << result.output;
+}
+
+// A show started late is fast-forwarded, then its clock and its soundtrack take up the same
+// show time (a window on SDL's offscreen driver, the dummy audio device).
+TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
+{
+    std::string log = testing::TempDir() + "late_start_" + std::to_string(getpid()) + ".log";
+    std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + std::string(std::getenv("DEMO_BINARY")) +
+                          "' --data '" + testDataDir() + "' --start 3000 --windowed >'" + log + "' 2>&1 & p=$!; " +
+                          "for i in $(seq 600); do grep -q 'first real-time' '" + log + "' && break; sleep 0.1; done; " +
+                          "kill -TERM $p; wait $p";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::string output = readWholeFile(log);
+    std::filesystem::remove(log);
+    size_t line = output.find("first real-time frame");
+    ASSERT_NE(line, std::string::npos) << output;
+    unsigned showMs = 0;
+    double musicMs = 0;
+    ASSERT_EQ(std::sscanf(output.c_str() + line, "first real-time frame: show %u ms, soundtrack %lf ms", &showMs, &musicMs), 2)
+        << output;
+    EXPECT_GE(showMs, 3000u);
+    EXPECT_LT(showMs, 5000u) << "the clock went on from the start time";
+    EXPECT_NEAR(musicMs, showMs, 100) << "the soundtrack starts where the picture does";
 }
 
 TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)

@@ -74,7 +74,9 @@ std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeli
     std::vector<GLfloat> buffer(1 << 16);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
+    blurReference = true;  // the quads alone, without the one that adds up their sum
     drawBlurOverlay(passes, spread, timeline);
+    blurReference = false;
     int used = glRenderMode(GL_RENDER);
     std::vector<OverlayQuad> quads;
     const int vertexFloats = 3 + 4 + 4;
@@ -93,6 +95,26 @@ std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeli
             quads.push_back({minS, alpha});
     }
     return quads;
+}
+
+// A white square off the centre, leaving the lighting on or off for the overlay.
+bool leaveLightingOn = false;
+void drawWhiteSquareOffCentre(uint32_t)
+{
+    beginScreenOverlay();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    glRectf(300, 200, 428, 328);
+    endScreenOverlay();
+    if (leaveLightingOn) glEnable(GL_LIGHTING);
+}
+
+double psnr(const FramePixels& a, const FramePixels& b)
+{
+    double squares = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) squares += std::pow(double(a.rgb[i]) - b.rgb[i], 2);
+    return 10 * std::log10(255.0 * 255.0 * double(a.rgb.size()) / std::max(squares, 1e-9));
 }
 
 // A white 128 x 128 square in the middle of the screen, on whatever is there.
@@ -317,6 +339,35 @@ TEST_F(BlurTest, BrightSquareGainsAGlow)
     EXPECT_GT(glowing.meanBrightness(512, 280, 520, 312), 20.0);
     EXPECT_LT(glowing.meanBrightness(0, 0, 200, 150), 1.0);
     EXPECT_GT(glowing.meanBrightness(470, 340, 550, 420), 250.0);
+}
+
+// The quads added up small and magnified once give the picture of the quads stacked over
+// the frame, lit (the material's colour) or not, and leave the lighting as it was.
+TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
+{
+    entry.draw = drawWhiteSquareOffCentre;
+    blurPasses = 25;
+    blurSpread = 0.01f;
+    blurColour = {0.8f, 0.8f, 0.8f};
+    blurEnabled = true;
+    glEnable(GL_LIGHT1);
+    const GLfloat grey[4] = {0.5f, 0.5f, 0.5f, 0.3f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
+    for (bool lit : {false, true}) {
+        leaveLightingOn = lit;
+        FramePixels pictures[2];
+        for (bool reference : {true, false}) {
+            blurReference = reference;
+            renderFrame(timeline);
+            pictures[reference] = readTestFrame();
+            EXPECT_EQ(glIsEnabled(GL_LIGHTING), lit);
+        }
+        EXPECT_GT(pictures[1].meanBrightness(200, 100, 300, 200), 10) << "a glow to compare";
+        EXPECT_GT(psnr(pictures[0], pictures[1]), 34) << "lit " << lit;
+    }
+    leaveLightingOn = false;
+    blurReference = false;
+    glDisable(GL_LIGHT1);
 }
 
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)

@@ -60,6 +60,8 @@ public:
         return encoder_.start(argv, error);
     }
 
+    // The lead-in before a clip is fast-forwarded: nothing of it reaches the pixels.
+    bool needsPixels(uint32_t showMs) const override { return showMs >= fromMs_; }
     void frameBegins() override { frameStart_ = wallMilliseconds(); }
 
     bool frameDone(Timeline& timeline) override

@@ -3,10 +3,16 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "render/blur.h"
 #include "timeline/timeline.h"
 
 ColourRGB clearColour;
+
+namespace {
+bool framePainted = true;
+}  // namespace
 
 void renderFrame(Timeline& timeline)
 {
@@ -17,5 +23,25 @@ void renderFrame(Timeline& timeline)
     timeline.update();
     // Tested again: an init run by this update may have switched the blur on.
     if (blurEnabled) drawBlurOverlay(blurPasses, blurSpread, timeline);
-    glFlush();
+    if (framePainted) glFlush();  // an unpainted frame has nothing to show; waking the rasterizer costs
+}
+
+// Rasterizer discard (GL 3.0) skips even the clears and the triangle set-up; a GL without it
+// gets a one-pixel scissor box, which still sets up every triangle but fills almost nothing.
+void setFramePainted(bool painted)
+{
+    static const bool haveDiscard = [] {
+        int major = 0;
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        return version && std::sscanf(version, "%d", &major) == 1 && major >= 3;
+    }();
+    if (painted == framePainted) return;
+    framePainted = painted;
+    GLenum cap = haveDiscard ? GL_RASTERIZER_DISCARD : GL_SCISSOR_TEST;
+    if (painted) {
+        glDisable(cap);
+    } else {
+        glScissor(0, 0, 1, 1);
+        glEnable(cap);
+    }
 }

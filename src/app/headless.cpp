@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/capture.h"
@@ -23,6 +26,8 @@ namespace {
 class StillsWriter : public HeadlessObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
+
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
 
     bool frameDone(Timeline&) override
     {
@@ -77,6 +82,8 @@ public:
         sheetHeight_ = rows * tileHeight();
         sheet_.assign(static_cast<size_t>(sheetWidth_) * sheetHeight_ * 3, 0);
     }
+
+    bool needsPixels(uint32_t showMs) const override { return next_ < times_.size() && times_[next_] <= showMs; }
 
     bool frameDone(Timeline&) override
     {
@@ -162,21 +169,40 @@ struct FrameTimes {
 };
 
 // Times every frame (drawing finished, not only queued) per scene; with --until it runs on
-// past the show's end on empty frames and tells whether memory stays flat there.
+// past the show's end on empty frames and tells whether memory stays flat there. With --scene N
+// the scenes before N are fast-forwarded untimed, so N starts in the state of a full run, and
+// the run ends with N.
 class Benchmark : public HeadlessObserver {
 public:
-    Benchmark(int fps, double processStart, long long untilMs)
-        : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
+    Benchmark(int fps, double processStart, long long untilMs, int scene)
+        : fps_(fps), processStart_(processStart), untilMs_(untilMs), scene_(scene), sceneTimes_(kSceneCount)
+    {
+        if (scene_ > 0) sceneStartMs_ = UINT32_MAX;  // known once the scene before it runs
+    }
 
+    bool needsPixels(uint32_t showMs) const override { return showMs >= sceneStartMs_; }
     void frameBegins() override { frameStart_ = wallMilliseconds(); }
 
     bool frameDone(Timeline& timeline) override
     {
         uint32_t now = showTimeOfFrame();
+        if (firstFrameEnd_ < 0) {
+            glFinish();
+            firstFrameEnd_ = wallMilliseconds();
+        }
+        if (scene_ >= 0 && timeline.running && timeline.current < scene_) {
+            if (timeline.current == scene_ - 1) {
+                const TimelineEntry& before = timeline.entries[scene_ - 1];
+                sceneStartMs_ = before.start + before.duration;
+            }
+            advanceVirtualFrame();
+            return true;
+        }
+        if (scene_ >= 0 && (timeline.finished() || timeline.current > scene_)) return false;
         if (untilMs_ < 0 ? timeline.finished() : now >= untilMs_) return false;
         glFinish();
         double end = wallMilliseconds();
-        if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
+        if (firstTimedStart_ < 0) firstTimedStart_ = frameStart_;
         if (!timeline.finished()) {
             sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
         } else {
@@ -190,12 +216,17 @@ public:
     int finish(int code) override
     {
         MemoryUse memory = memoryUse();
+        const char* threads = std::getenv("LP_NUM_THREADS");
         std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        std::printf("  \"lp_num_threads\": \"%s\",\n  \"cores\": %u,\n", threads ? threads : "unset",
+                    std::thread::hardware_concurrency());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
+        if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);
         std::printf("  \"scenes\": [\n");
-        for (int i = 0; i < kSceneCount; ++i) sceneTimes_[i].print("scene", i, i + 1 == kSceneCount);
+        int first = scene_ >= 0 ? scene_ : 0, last = scene_ >= 0 ? scene_ : kSceneCount - 1;
+        for (int i = first; i <= last; ++i) sceneTimes_[i].print("scene", i, i == last);
         std::printf("  ],\n");
         if (!afterShow_.ms.empty()) {
             std::printf("  \"after_show\": [\n");
@@ -212,8 +243,11 @@ private:
     int fps_;
     double processStart_;
     long long untilMs_;
+    int scene_;  // -1: every scene
+    uint32_t sceneStartMs_ = 0;  // show time of the first frame that is painted and timed
     double frameStart_ = 0;
     double firstFrameEnd_ = -1;
+    double firstTimedStart_ = -1;
     std::vector<FrameTimes> sceneTimes_;
     FrameTimes afterShow_;
     MemoryUse memoryAtShowEnd_;
@@ -242,7 +276,7 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:
-        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs);
+        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs, options.scene);
     default:
         return nullptr;
     }

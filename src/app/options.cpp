@@ -9,6 +9,8 @@ const char* const kUsage =
     "usage: demo [options]\n"
     "  (no options)          the show, full screen at the desktop's size, until Escape\n"
     "  --windowed            the show in a resizable window\n"
+    "  --start MS            the show from show time MS: fast-forwards there (Escape quits),\n"
+    "                        then plays in real time with the soundtrack from the same point\n"
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
@@ -19,13 +21,18 @@ const char* const kUsage =
     "  --capture FILE.mp4 [--from MS] [--until MS]\n"
     "                        no window: renders the show (with its soundtrack) to a video;\n"
     "                        with --from, from the first frame at or after show time MS\n"
-    "  --benchmark [--until MS]\n"
+    "  --benchmark [--until MS | --scene N]\n"
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
-    "                        times and memory as JSON\n"
+    "                        times and memory as JSON; with --scene N only scene N (0 to 10)\n"
+    "                        is measured, the scenes before it fast-forwarded\n"
+    "  --paint-all-frames    paints every frame: the reference for the fast-forward, in which\n"
+    "                        the frames that no output needs rasterize nothing\n"
     "  --fps N               frames per second of the virtual clock in the modes without\n"
     "                        a window (default 60)\n"
     "  --data DIR            read the data files from DIR instead of the working directory\n"
+    "  --reference-blur      the blur as quads stacked over the whole frame: the slower picture\n"
+    "                        that the usual blur is compared with\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -79,7 +86,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
-                          flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data";
+                          flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data" ||
+                          flag == "--scene" || flag == "--start";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
             error = "option " + flag + " needs a value";
             return false;
@@ -89,7 +97,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         RunMode before = options.mode;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
+        else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
         else if (flag == "--data") options.dataDir = value;
@@ -123,6 +133,18 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             }
             haveFrom = true;
             options.fromMs = number;
+        } else if (flag == "--scene") {
+            if (!parseNumber(value, 0, 10, number)) {
+                error = "--scene takes a scene number from 0 to 10, not '" + value + "'";
+                return false;
+            }
+            options.scene = static_cast<int>(number);
+        } else if (flag == "--start") {
+            if (!parseNumber(value, 0, 4000000000LL, number)) {
+                error = "--start takes a show time in ms, not '" + value + "'";
+                return false;
+            }
+            options.startMs = number;
         } else if (flag == "--fps") {
             if (!parseNumber(value, 1, 1000, number)) {
                 error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";
@@ -153,6 +175,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     }
     if (haveAt && options.mode != RunMode::Stills && options.mode != RunMode::ContactSheet) {
         error = "--at goes with --stills DIR or --contact-sheet FILE";
+        return false;
+    }
+    if (options.scene >= 0 && (options.mode != RunMode::Benchmark || options.untilMs >= 0)) {
+        error = "--scene goes with --benchmark, without --until";
+        return false;
+    }
+    if (options.startMs >= 0 && options.mode != RunMode::Show) {
+        error = "--start goes with the show (full screen or --windowed), not a mode without a window";
         return false;
     }
     return true;

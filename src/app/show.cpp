@@ -13,6 +13,7 @@
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
+#include "render/blur.h"
 #include "scenes/scenes.h"
 #include "timeline/timeline.h"
 
@@ -42,6 +43,62 @@ public:
         if (musicPlayer) musicPlayer->play();
         return true;
     }
+};
+
+// The show from a later moment: fast-forwards there on the virtual clock (nothing painted or
+// presented, a progress line instead), then plays in real time from the first frame at or after
+// it, the clock and the soundtrack taking up the same show time together.
+class LateStart : public ScreenPresenter {
+public:
+    explicit LateStart(uint32_t startMs) : startMs_(startMs) {}
+    ~LateStart() override
+    {
+        if (!live_) std::fputc('\n', stderr);  // quit during the fast-forward: end its progress line
+    }
+
+    bool needsPixels(uint32_t showMs) const override { return showMs >= startMs_; }
+
+    void frameBegins() override
+    {
+        if (live_ || tickCount() < startMs_) return;
+        uint32_t showMs = tickCount();
+        // The soundtrack first: seeking into an MP3 takes a while, and the clock waits for it.
+        if (musicPlayer) musicPlayer->startAt(showMs);
+        useRealClockFrom(showMs);
+        live_ = true;
+        std::fprintf(stderr, "\rfast-forward: show %.1f s reached in %.1f s of wall time\n", showMs / 1000.0,
+                     (wallMilliseconds() - startWall_) / 1000.0);
+    }
+
+    bool frameDone(Timeline& timeline) override
+    {
+        if (live_) {
+            bool first = !logged_;
+            logged_ = true;
+            ScreenPresenter::frameDone(timeline);
+            if (first) logFirstLiveFrame();
+            return true;
+        }
+        if (virtualFrameIndex() % 60 == 0)
+            std::fprintf(stderr, "\rfast-forward: show %.1f s of %.1f s ", tickCount() / 1000.0, startMs_ / 1000.0);
+        advanceVirtualFrame();
+        return true;
+    }
+
+private:
+    void logFirstLiveFrame() const
+    {
+        double music = musicPlayer ? musicPlayer->positionMs() : -1;
+        if (music < 0)
+            std::fprintf(stderr, "first real-time frame: show %u ms, no soundtrack playing\n", tickCount());
+        else
+            std::fprintf(stderr, "first real-time frame: show %u ms, soundtrack %.0f ms\n", tickCount(), music);
+    }
+
+    uint32_t startMs_;
+    bool live_ = false;
+    bool logged_ = false;
+    double startWall_ = wallMilliseconds();
 };
 
 // Taken when the program is loaded, as near to the process start as C++ reaches.
@@ -81,7 +138,7 @@ uint32_t sceneStartMs(int index)
     return start;
 }
 
-int messageLoop(Timeline& timeline, FrameObserver& observer)
+int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames)
 {
     WindowMessage message;
     for (;;) {
@@ -90,6 +147,7 @@ int messageLoop(Timeline& timeline, FrameObserver& observer)
             dispatchMessage(message);
             continue;
         }
+        setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
         glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -122,9 +180,15 @@ int runProgram(const Options& options)
         windowMode = resolved.windowed     ? WindowMode::Windowed
                      : resolved.modeSwitch ? WindowMode::FullScreenSwitch
                                            : WindowMode::FullScreenDesktop;
-        observer = std::make_unique<ScreenPresenter>();
+        if (resolved.startMs > 0) {
+            observer = std::make_unique<LateStart>(static_cast<uint32_t>(resolved.startMs));
+            useVirtualClock(resolved.fps);
+        } else {
+            observer = std::make_unique<ScreenPresenter>();
+        }
     }
     installSignalHandlers();
+    blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
@@ -135,7 +199,7 @@ int runProgram(const Options& options)
     Timeline timeline;
     fillTimeline(timeline);
 
-    int exitCode = messageLoop(timeline, *observer);
+    int exitCode = messageLoop(timeline, *observer, resolved.paintAllFrames);
     if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
     destroyWindowAndContext();
     return exitCode;

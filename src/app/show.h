@@ -9,6 +9,10 @@ struct Timeline;
 class FrameObserver {
 public:
     virtual ~FrameObserver() = default;
+    // Whether the frame about to be drawn, at show time `showMs`, must reach the pixels. A frame
+    // that no output needs is fast-forwarded: its scenes run and advance all their state, but
+    // nothing is rasterized.
+    virtual bool needsPixels(uint32_t /*showMs*/) const { return true; }
     virtual void frameBegins() {}
     virtual bool frameDone(Timeline& timeline) = 0;
 };
@@ -22,7 +26,8 @@ uint32_t sceneStartMs(int index);
 
 // Drains all pending messages, then draws one frame; returns the quit message's code, or 0
 // when the observer ends the loop.
-int messageLoop(Timeline& timeline, FrameObserver& observer);
+// With `paintAllFrames` every frame is painted, whatever the observer needs.
+int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames = false);
 
 // The whole program for parsed options; returns the exit code.
 int runProgram(const Options& options);

@@ -81,3 +81,17 @@ void MusicPlayer::play()
     // own is left alone until its end flag arrives.
     if (!started_) started_ = startMusic(stream);
 }
+
+void MusicPlayer::startAt(uint32_t showMs)
+{
+    if (!stream || started_) return;
+    started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
+    startMusic(stream, showMs / 1000.0);
+}
+
+double MusicPlayer::positionMs()
+{
+    if (!stream || !started_) return -1;
+    double seconds = musicPositionSeconds(stream);
+    return seconds < 0 ? -1 : seconds * 1000;
+}

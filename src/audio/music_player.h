@@ -10,6 +10,10 @@ class MusicPlayer {
 public:
     int init();   // 0 on success, 1 on any failure (the show then runs silent)
     void play();  // every frame: starts the stream once, later calls leave it playing
+    // Starts the stream now, `showMs` into it, for a show that starts late; play leaves it be.
+    void startAt(uint32_t showMs);
+    // How far the soundtrack has played, in ms; -1 when it is not playing or cannot say.
+    double positionMs();
 
     // The open soundtrack stream; null until init has opened it, and again once it has ended.
     MusicStream* stream = nullptr;

@@ -1,8 +1,10 @@
 // mesh.h -- the one triangle mesh type, its normals and its five drawing styles
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "geometry/vertex.h"
+#include "geometry/view_volume.h"
 
 // Per-vertex extra record: s, t are the textured style's texture coordinates; the rest is 0.
 struct MeshExtra {
@@ -32,7 +34,10 @@ public:
     MeshPosition position;
     MeshRotation rotation;
     MeshScale scale;
-    unsigned int displayList = 0;
+    unsigned int displayList = 0;  // the first of the chunks' lists
+    // The tube and the textured style compile in chunks, each with its bounds in the mesh's
+    // own frame, so that a draw skips the chunks the camera cannot see.
+    std::vector<BoundingSphere> chunkBounds;
 
     bool allocateVertices(int count);
     bool allocateTriangles(int count);

@@ -1,6 +1,8 @@
-// mesh_draw.cpp -- the five drawing styles of a mesh, immediate mode and display lists
+// mesh_draw.cpp -- the five drawing styles of a mesh: vertex arrays, and display lists in
+// chunks that are skipped outside the view
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -34,21 +36,37 @@ bool triangleInRange(const Mesh& m, const int32_t* tri)
 }
 
 // The cube's 12 edges as 24 corners: four along y, then the faces y + 0.4 and y - 0.4.
-void sendVertexCube(const Vertex& p)
+float* appendVertexCube(const Vertex& p, float* out)
 {
     const float e = 0.4f;
     const float xl = p.x - e, xr = p.x + e, yt = p.y + e, yb = p.y - e, zf = p.z + e, zb = p.z - e;
+    auto corner = [&out](float x, float y, float z) {
+        *out++ = x;
+        *out++ = y;
+        *out++ = z;
+    };
     const float pillars[4][2] = {{xl, zf}, {xr, zf}, {xl, zb}, {xr, zb}};
     for (const auto& xz : pillars) {
-        glVertex3f(xz[0], yt, xz[1]);
-        glVertex3f(xz[0], yb, xz[1]);
+        corner(xz[0], yt, xz[1]);
+        corner(xz[0], yb, xz[1]);
     }
     const float faceEdges[4][4] = {{xl, zf, xr, zf}, {xl, zf, xl, zb}, {xr, zf, xr, zb}, {xl, zb, xr, zb}};
     for (float y : {yt, yb})
         for (const auto& edge : faceEdges) {
-            glVertex3f(edge[0], y, edge[1]);
-            glVertex3f(edge[2], y, edge[3]);
+            corner(edge[0], y, edge[1]);
+            corner(edge[2], y, edge[3]);
         }
+    return out;
+}
+
+// Object to clip coordinates under the current matrices.
+ViewVolume currentViewVolume()
+{
+    double projection[16], modelView[16], objectToClip[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    multiplyMatrices(projection, modelView, objectToClip);
+    return ViewVolume(objectToClip);
 }
 
 }  // namespace
@@ -58,17 +76,24 @@ void Mesh::drawColoured()
     applyTranslate(*this);
     applyRotate(*this);
     applyScale(*this);
-    for (int t = 0; t < triangleCount; ++t) {
-        const int32_t* tri = triangles + 3 * t;
-        if (!triangleInRange(*this, tri)) continue;
-        glBegin(GL_TRIANGLES);
-        for (int i = 0; i < 3; ++i) {
-            sendNormal(normals[tri[i]]);
-            sendColour(vertices[tri[i]]);
-            sendPosition(vertices[tri[i]]);
-        }
-        glEnd();
-    }
+    static std::vector<int32_t> corners;
+    corners.clear();
+    for (int t = 0; t < triangleCount; ++t)
+        if (triangleInRange(*this, triangles + 3 * t)) corners.insert(corners.end(), triangles + 3 * t, triangles + 3 * t + 3);
+    if (corners.empty()) return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &vertices[0].x);
+    glColorPointer(3, GL_FLOAT, sizeof(Vertex), &vertices[0].r);
+    glNormalPointer(GL_FLOAT, sizeof(Vector3), normals);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT, corners.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    // The current normal and colour end as the last corner left them, as one call per corner would.
+    sendNormal(normals[corners.back()]);
+    sendColour(vertices[corners.back()]);
 }
 
 void Mesh::drawTextured()
@@ -77,45 +102,77 @@ void Mesh::drawTextured()
     applyTranslate(*this);
     applyScale(*this);
     if (!texturedListPending) {
-        glCallList(displayList);
+        const ViewVolume view = currentViewVolume();
+        for (size_t c = 0; c < chunkBounds.size(); ++c)
+            if (view.mayContain(chunkBounds[c])) glCallList(displayList + static_cast<unsigned>(c));
         return;
     }
-    displayList = glGenLists(1);
-    glNewList(displayList, GL_COMPILE);
-    glBegin(GL_TRIANGLES);
-    for (int t = 0; t < triangleCount; ++t) {
-        const int32_t* tri = triangles + 3 * t;
-        if (!triangleInRange(*this, tri)) continue;
-        for (int i = 0; i < 3; ++i) {
-            sendNormal(normals[tri[i]]);
-            glTexCoord2f(extras[tri[i]].s, extras[tri[i]].t);
-            sendPosition(vertices[tri[i]]);
+    // Chunks of consecutive triangles, so that the ones drawn keep their order.
+    const int trianglesPerChunk = 316;
+    const int chunks = std::max(1, (triangleCount + trianglesPerChunk - 1) / trianglesPerChunk);
+    displayList = glGenLists(chunks);
+    chunkBounds.assign(chunks, BoundingSphere());
+    std::vector<double> corners;
+    for (int c = 0; c < chunks; ++c) {
+        corners.clear();
+        glNewList(displayList + c, GL_COMPILE);
+        glBegin(GL_TRIANGLES);
+        for (int t = c * trianglesPerChunk; t < std::min(triangleCount, (c + 1) * trianglesPerChunk); ++t) {
+            const int32_t* tri = triangles + 3 * t;
+            if (!triangleInRange(*this, tri)) continue;
+            for (int i = 0; i < 3; ++i) {
+                const Vertex& p = vertices[tri[i]];
+                sendNormal(normals[tri[i]]);
+                glTexCoord2f(extras[tri[i]].s, extras[tri[i]].t);
+                sendPosition(p);
+                corners.insert(corners.end(), {p.x, p.y, p.z});
+            }
         }
+        glEnd();
+        glEndList();
+        chunkBounds[c] = sphereAround(corners, 0.01);
     }
-    glEnd();
-    glEndList();
     texturedListPending = false;
 }
+
+// One end of an edge: the position, with the colour and normal of the edge's first corner.
+struct EdgeEnd {
+    float x, y, z;
+    float r, g, b;
+    Vector3 normal;
+};
 
 void Mesh::drawWireframe(float lineWidth)
 {
     applyScale(*this);
     applyTranslate(*this);
     applyRotate(*this);
+    static std::vector<EdgeEnd> ends;
+    ends.clear();
     for (int t = 0; t < triangleCount; ++t) {
         const int32_t* tri = triangles + 3 * t;
         if (!triangleInRange(*this, tri)) continue;
-        glLineWidth(lineWidth);
-        glBegin(GL_LINES);
         for (int i = 0; i < 3; ++i) {
-            const int from = tri[i], to = tri[(i + 1) % 3];
-            sendColour(vertices[from]);
-            sendNormal(normals[from]);
-            sendPosition(vertices[from]);
-            sendPosition(vertices[to]);
+            const Vertex &from = vertices[tri[i]], &to = vertices[tri[(i + 1) % 3]];
+            ends.push_back({from.x, from.y, from.z, from.r, from.g, from.b, normals[tri[i]]});
+            ends.push_back({to.x, to.y, to.z, from.r, from.g, from.b, normals[tri[i]]});
         }
-        glEnd();
     }
+    if (ends.empty()) return;
+    glLineWidth(lineWidth);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(EdgeEnd), &ends[0].x);
+    glColorPointer(3, GL_FLOAT, sizeof(EdgeEnd), &ends[0].r);
+    glNormalPointer(GL_FLOAT, sizeof(EdgeEnd), &ends[0].normal);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(ends.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    const EdgeEnd& last = ends.back();
+    glColor3f(last.r, last.g, last.b);
+    sendNormal(last.normal);
 }
 
 void Mesh::drawVertexCubes()
@@ -123,12 +180,16 @@ void Mesh::drawVertexCubes()
     applyScale(*this);
     applyTranslate(*this);
     applyRotate(*this);
-    for (int i = 0; i < vertexCount; ++i) {
-        glBegin(GL_LINES);
-        glColor4f(1, 1, 1, 1);
-        sendVertexCube(vertices[i]);
-        glEnd();
-    }
+    if (vertexCount <= 0) return;
+    static std::vector<float> corners;
+    corners.resize(static_cast<size_t>(vertexCount) * 24 * 3);
+    float* out = corners.data();
+    for (int i = 0; i < vertexCount; ++i) out = appendVertexCube(vertices[i], out);
+    glColor4f(1, 1, 1, 1);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, corners.data());
+    glDrawArrays(GL_LINES, 0, vertexCount * 24);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ)
@@ -183,6 +244,65 @@ void sendTubeBand(const Mesh& m, const Vertex& d, float vNear, float vFar)
     glEnd();
 }
 
+void turnAndAdvance(float turnX, float turnY, float turnZ)
+{
+    glRotatef(360 - turnX, 1, 0, 0);
+    glRotatef(360 - turnY, 0, 1, 0);
+    glRotatef(360 - turnZ, 0, 0, 1);
+    glTranslatef(0, 0, kTubeSegmentAdvance);
+}
+
+// The frame of a tube segment in the tube's own coordinates, as the list's turns and
+// advances build it (in double: only the chunks' bounds use it).
+class SegmentFrame {
+public:
+    SegmentFrame()
+    {
+        std::fill_n(m_, 16, 0.0);
+        m_[0] = m_[5] = m_[10] = m_[15] = 1;
+    }
+    void advance(float turnX, float turnY, float turnZ)
+    {
+        turn(360 - turnX, 0);
+        turn(360 - turnY, 1);
+        turn(360 - turnZ, 2);
+        for (int row = 0; row < 3; ++row) m_[12 + row] += m_[8 + row] * kTubeSegmentAdvance;
+    }
+    void append(const Vertex& p, std::vector<double>& out) const
+    {
+        for (int row = 0; row < 3; ++row)
+            out.push_back(m_[row] * p.x + m_[4 + row] * p.y + m_[8 + row] * p.z + m_[12 + row]);
+    }
+
+private:
+    void turn(float degrees, int axis)
+    {
+        const double radians = degrees * M_PI / 180, c = std::cos(radians), s = std::sin(radians);
+        const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+        double r[16] = {0};
+        r[5 * axis] = r[15] = 1;
+        r[5 * a] = r[5 * b] = c;
+        r[4 * a + b] = s;   // column a, row b
+        r[4 * b + a] = -s;  // column b, row a
+        double product[16];
+        multiplyMatrices(m_, r, product);
+        std::copy(product, product + 16, m_);
+    }
+    double m_[16];
+};
+
+// The corners of one band, as sendTubeBand sends them, in the tube's own coordinates.
+void appendTubeBandCorners(const Mesh& m, const Vertex& d, const SegmentFrame& frame, std::vector<double>& out)
+{
+    const int ringPoints = std::min(m.vertexCount, kRingPoints);
+    for (int j = 0; j < ringPoints; ++j) {
+        Vertex far = m.vertices[j];
+        far.add(d);
+        frame.append(m.vertices[j], out);
+        frame.append(far, out);
+    }
+}
+
 }  // namespace
 
 void Mesh::drawTube(int segments, int style)
@@ -191,29 +311,52 @@ void Mesh::drawTube(int segments, int style)
     applyTranslate(*this);
     applyRotate(*this);
     if (!listDirty) {
-        glCallList(displayList);
+        // A chunk out of view still makes its turns and advances, so the ones after it (and
+        // the matrix left behind) are exactly what the whole tube would give.
+        const ViewVolume view = currentViewVolume();
+        for (size_t c = 0; c < chunkBounds.size(); ++c)
+            glCallList(displayList + static_cast<unsigned>(2 * c) + (view.mayContain(chunkBounds[c]) ? 1 : 0));
         return;
     }
-    displayList = glGenLists(1);
-    glNewList(displayList, GL_COMPILE);
+    // Chunk c has two lists: displayList + 2c only turns and advances, + 2c + 1 draws too.
+    const int segmentsPerChunk = 50;
+    const int chunks = std::max(1, (segments + segmentsPerChunk - 1) / segmentsPerChunk);
+    displayList = glGenLists(2 * chunks);
+    chunkBounds.assign(chunks, BoundingSphere());
     const float step = segments > 0 ? 1.0f / static_cast<float>(segments) : 0.0f;
     float vNear = 0, vFar = step;
     const float degreesToRadians = 0.017444445f;  // 3.14 / 180
-    for (int i = 0; i < segments; ++i) {
-        float tx, ty, tz;
-        tubeTurn(i, style, tx, ty, tz);
-        glRotatef(360 - tx, 1, 0, 0);
-        glRotatef(360 - ty, 0, 1, 0);
-        glRotatef(360 - tz, 0, 0, 1);
-        glTranslatef(0, 0, kTubeSegmentAdvance);
-        Vertex d;
-        d.setPosition(static_cast<float>(std::sin(static_cast<double>(ty) * degreesToRadians)),
-                      static_cast<float>(std::tan(static_cast<double>(tx) * degreesToRadians)),
-                      static_cast<float>(std::cos(static_cast<double>(ty) * degreesToRadians)));
-        sendTubeBand(*this, d, vNear, vFar);
-        vNear += step;
-        vFar += step;
+    SegmentFrame frame;
+    std::vector<double> corners;
+    for (int c = 0; c < chunks; ++c) {
+        const int first = c * segmentsPerChunk, end = std::min(segments, first + segmentsPerChunk);
+        glNewList(displayList + 2 * c, GL_COMPILE);
+        for (int i = first; i < end; ++i) {
+            float tx, ty, tz;
+            tubeTurn(i, style, tx, ty, tz);
+            turnAndAdvance(tx, ty, tz);
+        }
+        glEndList();
+        corners.clear();
+        glNewList(displayList + 2 * c + 1, GL_COMPILE);
+        for (int i = first; i < end; ++i) {
+            float tx, ty, tz;
+            tubeTurn(i, style, tx, ty, tz);
+            turnAndAdvance(tx, ty, tz);
+            Vertex d;
+            d.setPosition(static_cast<float>(std::sin(static_cast<double>(ty) * degreesToRadians)),
+                          static_cast<float>(std::tan(static_cast<double>(tx) * degreesToRadians)),
+                          static_cast<float>(std::cos(static_cast<double>(ty) * degreesToRadians)));
+            sendTubeBand(*this, d, vNear, vFar);
+            vNear += step;
+            vFar += step;
+            frame.advance(tx, ty, tz);
+            appendTubeBandCorners(*this, d, frame, corners);
+        }
+        glEndList();
+        // The GL multiplies the turns in single precision: its frames drift a little from these.
+        const double driftMargin = 1.0;
+        chunkBounds[c] = sphereAround(corners, driftMargin);
     }
     listDirty = false;
-    glEndList();
 }

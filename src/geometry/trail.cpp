@@ -1,7 +1,10 @@
-// trail.cpp -- fading line trails and the textured ribbon, each point chasing the one before
+// trail.cpp -- fading line trails and the textured ribbon, each point chasing the one before;
+// both drawn from vertex arrays
 #include "geometry/trail.h"
 
 #include <GL/gl.h>
+
+#include <vector>
 
 #include "geometry/mesh.h"
 
@@ -29,19 +32,23 @@ void Trail::draw()
     glEnable(GL_COLOR_MATERIAL);
     multiplyRotation(rotation.angle, rotation.x, rotation.y, rotation.z);
     if (points && pointCount >= 2) {
+        // Each segment has its own width, so each is its own draw; the points are the array.
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &points[0].x);
+        glColorPointer(4, GL_FLOAT, sizeof(Vertex), &points[0].r);
         float width = 3.0f;
         const float narrowing = 3.0f / static_cast<float>(pointCount);
         for (int i = 0; i + 1 < pointCount; ++i) {
-            const Vertex &from = points[i], &to = points[i + 1];
             glLineWidth(width);
-            glBegin(GL_LINES);
-            glColor4f(from.r, from.g, from.b, from.a);
-            glVertex3f(from.x, from.y, from.z);
-            glColor4f(to.r, to.g, to.b, to.a);
-            glVertex3f(to.x, to.y, to.z);
-            glEnd();
+            glDrawArrays(GL_LINES, i, 2);
             width -= narrowing;
         }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+        // Colour material is on: the colour left current lights what is drawn next.
+        const Vertex& last = points[pointCount - 1];
+        glColor4f(last.r, last.g, last.b, last.a);
     }
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);
@@ -67,20 +74,31 @@ void Ribbon::draw()
     glTranslatef(position[0], position[1], position[2]);
     if (stripVertices && stripIndices) {
         const int vertexCount = 3 * stripSegmentCount;
-        glBegin(GL_TRIANGLES);
+        static std::vector<int32_t> corners;
+        corners.clear();
         for (int t = 0; t < 2 * stripSegmentCount; ++t) {
             const int32_t* tri = stripIndices + 3 * t;
-            if (!indexInRange(tri[0], vertexCount) || !indexInRange(tri[1], vertexCount) ||
-                !indexInRange(tri[2], vertexCount))
-                continue;
-            for (int i = 0; i < 3; ++i) {
-                const Vertex& v = stripVertices[tri[i]];
-                glColor4f(1, 1, 1, v.a);
-                glTexCoord2f(v.u, v.v);
-                glVertex3f(v.x, v.y, v.z);
-            }
+            if (indexInRange(tri[0], vertexCount) && indexInRange(tri[1], vertexCount) &&
+                indexInRange(tri[2], vertexCount))
+                corners.insert(corners.end(), tri, tri + 3);
         }
-        glEnd();
+        if (!corners.empty()) {
+            // The strip's colour is white with each vertex's own alpha: update() moves
+            // positions only, so the vertices' r, g, b stay the 1 they were made with.
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glEnableClientState(GL_COLOR_ARRAY);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &stripVertices[0].x);
+            glColorPointer(4, GL_FLOAT, sizeof(Vertex), &stripVertices[0].r);
+            glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &stripVertices[0].u);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT, corners.data());
+            glDisableClientState(GL_VERTEX_ARRAY);
+            glDisableClientState(GL_COLOR_ARRAY);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            const Vertex& last = stripVertices[corners.back()];
+            glColor4f(1, 1, 1, last.a);
+            glTexCoord2f(last.u, last.v);
+        }
     }
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);

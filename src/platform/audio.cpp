@@ -115,10 +115,23 @@ bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vec
     return chunk != nullptr;
 }
 
-bool startMusic(MusicStream* stream)
+bool startMusic(MusicStream* stream, double fromSeconds)
 {
     countCall();
-    return Mix_PlayMusic(stream->music, 1) == 0;
+    if (fromSeconds <= 0) return Mix_PlayMusic(stream->music, 1) == 0;
+    // A fade of no length starts the stream at the position, without a blip of its beginning.
+    return Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) == 0;
+}
+
+double musicPositionSeconds(MusicStream* stream)
+{
+    countCall();
+#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
+    return Mix_GetMusicPosition(stream->music);
+#else
+    (void)stream;
+    return -1;
+#endif
 }
 
 bool musicIsPlaying()

@@ -32,7 +32,10 @@ MusicStream* loadMp3Stream(const char* path, std::string* reason = nullptr);
 // the music stream plays it; needs no sound card. False with the reason.
 bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vector<int16_t>& samples,
                    std::string& reason);
-bool startMusic(MusicStream* stream);  // plays it once from the start
+// Plays it once, from `fromSeconds` into it.
+bool startMusic(MusicStream* stream, double fromSeconds = 0);
+// How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
+double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
 void freeMusic(MusicStream* stream);
 // The hook runs on the audio thread when the music has played to its end.

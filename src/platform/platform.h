@@ -11,6 +11,8 @@
 // floor(k * 1000 / fps) throughout the frame. Scripted: whatever a test sets.
 uint32_t tickCount();
 void useRealClock();
+// The real clock, reading `ticks` now and counting on from there (a show started late).
+void useRealClockFrom(uint32_t ticks);
 void useVirtualClock(int framesPerSecond);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
@@ -76,6 +78,12 @@ bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb);
 bool takeLastFrameCopy(std::vector<uint8_t>& rgb);
 int frameWidth();
 int frameHeight();
+
+// A texture of width x height (RGB, no depth) that drawing goes into instead of the frame
+// until bindShowFrame; made on first use and kept. False, the frame still bound, where the GL
+// cannot draw into textures.
+bool bindSideTarget(int width, int height, unsigned int& texture);
+void bindShowFrame();
 
 // ---- window messages ---------------------------------------------------------------------
 enum MessageKind : uint32_t {

@@ -32,6 +32,12 @@ PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
 PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
 PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
+PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D;
+
+// The side target: a texture drawn into through a frame object of its own.
+GLuint sideBuffer = 0;
+GLuint sideTexture = 0;
+int sideWidth = 0, sideHeight = 0;
 
 // Two pixel buffers for read-back without a stall; zero where the GL has none.
 PFNGLGENBUFFERSPROC genBuffers;
@@ -110,12 +116,46 @@ bool copyOutPixelBuffer(int index, std::vector<uint8_t>& rgb)
     return mapped != nullptr;
 }
 
+void destroySideTarget()
+{
+    if (sideBuffer) deleteFramebuffers(1, &sideBuffer);
+    if (sideTexture) glDeleteTextures(1, &sideTexture);
+    sideBuffer = sideTexture = 0;
+}
+
+// A failure is remembered with its size, so that it is not tried again every frame.
+bool createSideTarget(int width, int height)
+{
+    sideWidth = width;
+    sideHeight = height;
+    if (!framebufferTexture2D && !loadProc(framebufferTexture2D, "glFramebufferTexture2D")) return false;
+    GLint boundTexture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    glGenTextures(1, &sideTexture);
+    glBindTexture(GL_TEXTURE_2D, sideTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    genFramebuffers(1, &sideBuffer);
+    bindFramebuffer(GL_FRAMEBUFFER, sideBuffer);
+    framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sideTexture, 0);
+    if (checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
+    bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    destroySideTarget();
+    return false;
+}
+
 void destroyFrame()
 {
     if (pixelBuffers[0]) deleteBuffers(2, pixelBuffers);
     pixelBuffers[0] = pixelBuffers[1] = 0;
     copiesStarted = 0;
     if (!frameBuffer) return;
+    destroySideTarget();
+    sideWidth = sideHeight = 0;
     bindFramebuffer(GL_FRAMEBUFFER, 0);
     deleteFramebuffers(1, &frameBuffer);
     deleteRenderbuffers(1, &colourBuffer);
@@ -246,6 +286,24 @@ void presentFrame()
     bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+bool bindSideTarget(int width, int height, unsigned int& texture)
+{
+    if (!frameBuffer) return false;
+    if (sideWidth != width || sideHeight != height) {
+        destroySideTarget();
+        createSideTarget(width, height);
+    }
+    if (!sideBuffer) return false;
+    bindFramebuffer(GL_FRAMEBUFFER, sideBuffer);
+    texture = sideTexture;
+    return true;
+}
+
+void bindShowFrame()
+{
+    if (frameBuffer) bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
 }
 
 void readFramePixels(std::vector<uint8_t>& rgb)

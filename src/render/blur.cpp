@@ -5,6 +5,7 @@
 
 #include "app/frame.h"
 #include "app/world.h"
+#include "platform/platform.h"
 #include "image/texture.h"
 #include "render/camera.h"
 #include "timeline/timeline.h"
@@ -16,6 +17,7 @@ float blurSpread = 0.05f;
 ColourRGB blurColour;
 float blurInset = 0;
 float blurTimeAccum = 0;
+bool blurReference = false;
 
 void resetBlurSettings()
 {
@@ -50,25 +52,21 @@ static float startInset()
     return inset;
 }
 
-void drawBlurOverlay(int passes, float spread, Timeline&)
-{
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
-    beginScreenOverlay();
+namespace {
 
-    float alphaStep = passes > 0 ? 0.2f / passes : 0.0f;
-    float inset = startInset();
+// The quads, each the copy zoomed in by `spread` more than the one before and fainter.
+// Returns the last quad's alpha and outer texture coordinate, which stay current after it.
+void drawStackedQuads(int passes, float spread, float inset, float& lastAlpha, float& s1)
+{
+    const float alphaStep = passes > 0 ? 0.2f / passes : 0.0f;
     float alpha = 0.2f;
     for (int i = 0; i < passes; ++i) {
         glLoadIdentity();
         glBegin(GL_QUADS);
         glColor4f(blurColour.r, blurColour.g, blurColour.b, alpha);
-        float s0 = inset, s1 = 1 - inset;
+        lastAlpha = alpha;
+        float s0 = inset;
+        s1 = 1 - inset;
         glTexCoord2f(s0, s1);
         glVertex2f(0, 0);
         glTexCoord2f(s0, s0);
@@ -80,6 +78,75 @@ void drawBlurOverlay(int passes, float spread, Timeline&)
         inset = inset + spread;
         alpha = alpha - alphaStep;
         glEnd();
+    }
+}
+
+// The glow is as sharp as its 256 x 256 source: the quads add up in a target of a quarter
+// of the frame's pixels, which is then added over the frame magnified in one quad.
+const int kTargetWidth = 512, kTargetHeight = 384;
+const int kTargetTextureSide = 512;
+
+bool drawQuadsMagnified(int passes, float spread, float inset, float& alpha, float& s1)
+{
+    unsigned int target = 0;
+    if (!bindSideTarget(kTargetTextureSide, kTargetTextureSide, target)) return false;
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glViewport(0, 0, kTargetWidth, kTargetHeight);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawStackedQuads(passes, spread, inset, alpha, s1);
+    bindShowFrame();
+    glViewport(0, 0, 1024, 768);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+
+    // The sum goes on as it is: no lighting or fog, full weight.
+    const GLboolean lit = glIsEnabled(GL_LIGHTING), fogged = glIsEnabled(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, target);
+    const float right = static_cast<float>(kTargetWidth) / kTargetTextureSide;
+    const float top = static_cast<float>(kTargetHeight) / kTargetTextureSide;
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, 1);
+    glTexCoord2f(0, top);
+    glVertex2f(0, 0);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 768);
+    glTexCoord2f(right, 0);
+    glVertex2f(1024, 768);
+    glTexCoord2f(right, top);
+    glVertex2f(1024, 0);
+    glEnd();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (lit) glEnable(GL_LIGHTING);
+    if (fogged) glEnable(GL_FOG);
+    return true;
+}
+
+}  // namespace
+
+void drawBlurOverlay(int passes, float spread, Timeline&)
+{
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
+    beginScreenOverlay();
+
+    const float inset = startInset();
+    float alpha = 0, s1 = 0;
+    if (blurReference || passes <= 0 || !drawQuadsMagnified(passes, spread, inset, alpha, s1)) {
+        drawStackedQuads(passes, spread, inset, alpha, s1);
+    } else {
+        // What the stacked quads leave current, as if they had been drawn here.
+        glColor4f(blurColour.r, blurColour.g, blurColour.b, alpha);
+        glTexCoord2f(s1, s1);
     }
 
     endScreenOverlay();

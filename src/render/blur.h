@@ -12,6 +12,9 @@ extern float blurSpread;     // 0.05 at start
 extern ColourRGB blurColour;
 extern float blurInset;      // the animated start inset; only grows
 extern float blurTimeAccum;  // ms accumulated while animated; only grows
+// True: the quads are stacked over the whole frame itself, the picture to compare with.
+// False: they add up in a smaller target first, where the GL allows it.
+extern bool blurReference;
 
 // Draws the current scene into the lower left 256 x 256 and copies it into blurTexture.
 void renderBlurSource(Timeline& timeline);
