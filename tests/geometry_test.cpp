@@ -5,17 +5,18 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/generators.h"
 #include "geometry/mesh.h"
 #include "geometry/view_volume.h"
 #include "geometry/morph.h"
 #include "geometry/trail.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void expectIndicesInRange(const Mesh& m)
     for (int i = 0; i < 3 * m.triangleCount; ++i) ASSERT_TRUE(m.triangles[i] >= 0 && m.triangles[i] < m.vertexCount) << i;
 }
 
-// The normal pass as first described: for every vertex, scan every triangle. Same arithmetic.
+// The plain quadratic normal pass: for every vertex, scan every triangle. Same arithmetic.
 void quadraticNormals(Mesh* m)
 {
     for (int j = 0; j < m->vertexCount; ++j) {
@@ -49,9 +50,9 @@ void quadraticNormals(Mesh* m)
 }
 
 // A copy of a mesh's positions and triangles with zero normals.
-Mesh* copyWithoutNormals(const Mesh& source)
+std::unique_ptr<Mesh> copyWithoutNormals(const Mesh& source)
 {
-    Mesh* copy = new Mesh();
+    auto copy = std::make_unique<Mesh>();
     copy->allocateVertices(source.vertexCount);
     copy->allocateTriangles(source.triangleCount);
     std::memcpy(copy->vertices, source.vertices, sizeof(Vertex) * source.vertexCount);
@@ -94,7 +95,8 @@ int randomValueAfterSetUp = -1;
 void setUpWorldOnce()
 {
     if (ringMesh) return;
-    colourMap = worldColourMap.data();
+    colourMap = std::make_unique<unsigned char[]>(worldColourMap.size());
+    std::copy(worldColourMap.begin(), worldColourMap.end(), colourMap.get());
     demo::resetRandom();
     setUpWorldGeometry();
     randomValueAfterSetUp = demo::rand();
@@ -256,10 +258,11 @@ TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
 TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
 {
     setUpWorldOnce();
-    Mesh* meshes[] = {terrainMesh, bigShape, shape1, shape2, shape4, shape5, shape6, shape5Fine, shape7, shape3};
+    Mesh* meshes[] = {terrainMesh.get(), bigShape.get(), shape1.get(), shape2.get(), shape4.get(),
+                      shape5.get(), shape6.get(), shape5Fine.get(), shape7.get(), shape3.get()};
     for (Mesh* mesh : meshes) {
-        Mesh* reference = copyWithoutNormals(*mesh);
-        quadraticNormals(reference);
+        std::unique_ptr<Mesh> reference = copyWithoutNormals(*mesh);
+        quadraticNormals(reference.get());
         ASSERT_EQ(std::memcmp(mesh->normals, reference->normals, sizeof(Vector3) * mesh->vertexCount), 0);
     }
     // Smooth unit normals: the lakes and slopes of the test map give no zero sums.
@@ -270,8 +273,8 @@ TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
         normalPass(mesh);
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     };
-    const double linearMs = msFor(computeNormals, copyWithoutNormals(*terrainMesh));
-    const double quadraticMs = msFor(quadraticNormals, copyWithoutNormals(*terrainMesh));
+    const double linearMs = msFor(computeNormals, copyWithoutNormals(*terrainMesh).get());
+    const double quadraticMs = msFor(quadraticNormals, copyWithoutNormals(*terrainMesh).get());
     std::printf("terrain normals: single pass %.3f ms, quadratic scan %.3f ms, ratio %.0f\n", linearMs,
                 quadraticMs, quadraticMs / linearMs);
     EXPECT_GE(quadraticMs / linearMs, 10.0);
@@ -315,8 +318,8 @@ TEST(WorldGeometry, RandomSequenceTrailsRibbonAndMorphsAfterSetUp)
         ASSERT_NEAR(target->vertices[i].x, expected, 1e-4f);
     }
     EXPECT_EQ(morphA->keyCount, 4);
-    EXPECT_EQ(morphA->keyMeshes[3], shape5);
-    EXPECT_EQ(morphB->keyMeshes[0], shape6);
+    EXPECT_EQ(morphA->keyMeshes[3], shape5.get());
+    EXPECT_EQ(morphB->keyMeshes[0], shape6.get());
 }
 
 TEST(Morph, StepsReachTheNextKeyAndComeBackAround)
@@ -379,7 +382,8 @@ TEST(Trails, FollowingMovesPositionOnlyAndConverges)
 
     Trail trail;
     trail.pointCount = 15;
-    trail.points = new Vertex[15];
+    std::vector<Vertex> points(15);
+    trail.points = points.data();
     for (int j = 0; j < 15; ++j) {
         trail.points[j].setPosition(0.1f * j, 0, 0);
         trail.points[j].a = 0.5f - 0.03f * j;
@@ -401,7 +405,8 @@ TEST(Trails, RibbonFollowsItsHeadAndLeavesItsLastThirdAlone)
 {
     Ribbon ribbon;
     ribbon.stripSegmentCount = 500;
-    ribbon.stripVertices = new Vertex[1500];
+    std::vector<Vertex> vertices(1500);
+    ribbon.stripVertices = vertices.data();
     for (int i = 0; i < 1500; ++i) {
         ribbon.stripVertices[i].setPosition(static_cast<float>(i % 3), 0, -static_cast<float>(i / 3));
         ribbon.stripVertices[i].a = 0.3f;

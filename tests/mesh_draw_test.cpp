@@ -256,8 +256,10 @@ TEST_F(MeshDrawTest, RibbonDrawsItsFirstThousandTrianglesOnly)
 {
     Ribbon ribbon;
     ribbon.stripSegmentCount = 500;
-    ribbon.stripVertices = new Vertex[1500];
-    ribbon.stripIndices = new int32_t[6000]();
+    std::vector<Vertex> vertices(1500);
+    std::vector<int32_t> indices(6000);
+    ribbon.stripVertices = vertices.data();
+    ribbon.stripIndices = indices.data();
     for (int i = 0; i < 500; ++i) {
         for (int e = 0; e < 3; ++e) ribbon.stripVertices[3 * i + e].setPosition(-2.0f + 2 * e, 0, -static_cast<float>(i));
         const int b = 3 * i;
@@ -278,7 +280,8 @@ TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
 {
     Trail trail;
     trail.pointCount = 15;
-    trail.points = new Vertex[15];
+    std::vector<Vertex> points(15);
+    trail.points = points.data();
     for (int j = 0; j < 15; ++j) trail.points[j].setPosition(0.1f * j, 0, 0);
     glEnable(GL_TEXTURE_2D);
     EXPECT_EQ(captureFeedback([&] { trail.draw(); }).lines, 14);
@@ -287,7 +290,8 @@ TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
 
     Trail single;
     single.pointCount = 1;
-    single.points = new Vertex[1];
+    Vertex onePoint;
+    single.points = &onePoint;
     glDisable(GL_LIGHTING);
     EXPECT_EQ(captureFeedback([&] { single.draw(); }).lines, 0);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));

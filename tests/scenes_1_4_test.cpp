@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
 #include "geometry/spline_path.h"
 #include "platform/platform.h"
 #include "render/camera.h"
@@ -16,6 +14,8 @@
 #include "scenes/scene_steps.h"
 #include "support/gl_test.h"
 #include "support/stills.h"
+#include "world/random.h"
+#include "world/world.h"
 
 namespace {
 

@@ -10,9 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "platform/platform.h"
@@ -20,6 +17,9 @@
 #include "scenes/scenes.h"
 #include "support/gl_test.h"
 #include "support/stills.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "app/random.h"
 #include "platform/platform.h"
 #include "timeline/timeline.h"
+#include "world/random.h"
 
 namespace {
 
@@ -113,7 +113,9 @@ TEST_F(TimelineTest, EachBoundaryHandsOverAtItsTimeAndNotBefore)
         std::vector<Call> made = updateAt(end);
         bool hasInit = entry + 1 != 2;
         ASSERT_EQ(made.size(), hasInit ? 2u : 1u);
-        if (hasInit) EXPECT_TRUE(made[0].isInit && made[0].entry == entry + 1);
+        if (hasInit) {
+            EXPECT_TRUE(made[0].isInit && made[0].entry == entry + 1);
+        }
         expectDraw(made, entry + 1, 0);
         expectDraw(updateAt(end + 1), entry + 1, 1);
     }

@@ -14,6 +14,7 @@
 #include "app/encoder_pipe.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -31,7 +32,7 @@ const char* const kEncoderPreset = "superfast";
 // Frame k of the virtual clock shows time floor(k * 1000 / fps) ms.
 long long firstFrameAtOrAfter(long long ms, int fps) { return (ms * fps + 999) / 1000; }
 
-class VideoCapture : public HeadlessObserver {
+class VideoCapture : public FrameObserver {
 public:
     VideoCapture(const Options& options, std::string partialFile)
         : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
@@ -188,7 +189,7 @@ std::string partialFileFor(const std::string& target)
 
 }  // namespace
 
-std::unique_ptr<HeadlessObserver> makeCapture(const Options& options)
+std::unique_ptr<FrameObserver> makeCapture(const Options& options)
 {
     if (!ffmpegAvailable()) {
         std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");

@@ -17,13 +17,14 @@
 
 #include "app/capture.h"
 #include "app/png.h"
-#include "app/world.h"
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace {
 
-class StillsWriter : public HeadlessObserver {
+class StillsWriter : public FrameObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
 
@@ -70,7 +71,7 @@ private:
 };
 
 // Small stills side by side in one picture: a glance at the whole show.
-class ContactSheet : public HeadlessObserver {
+class ContactSheet : public FrameObserver {
 public:
     static constexpr int kColumns = 4;
     static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
@@ -109,8 +110,8 @@ public:
     }
 
 private:
-    static int tileWidth() { return 1024 / kShrink; }
-    static int tileHeight() { return 768 / kShrink; }
+    static int tileWidth() { return kFrameWidth / kShrink; }
+    static int tileHeight() { return kFrameHeight / kShrink; }
 
     // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
     void placeTile(size_t index)
@@ -124,7 +125,7 @@ private:
                     int sum = 0;
                     for (int dy = 0; dy < kShrink; ++dy)
                         for (int dx = 0; dx < kShrink; ++dx)
-                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * 1024 + x * kShrink + dx) * 3 + c];
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * kFrameWidth + x * kShrink + dx) * 3 + c];
                     sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
                         static_cast<uint8_t>(sum / (kShrink * kShrink));
                 }
@@ -172,7 +173,7 @@ struct FrameTimes {
 // past the show's end on empty frames and tells whether memory stays flat there. With --scene N
 // the scenes before N are fast-forwarded untimed, so N starts in the state of a full run, and
 // the run ends with N.
-class Benchmark : public HeadlessObserver {
+class Benchmark : public FrameObserver {
 public:
     Benchmark(int fps, double processStart, long long untilMs, int scene)
         : fps_(fps), processStart_(processStart), untilMs_(untilMs), scene_(scene), sceneTimes_(kSceneCount)
@@ -280,9 +281,4 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     default:
         return nullptr;
     }
-}
-
-int finishHeadlessObserver(FrameObserver& observer, int loopExitCode)
-{
-    return static_cast<HeadlessObserver&>(observer).finish(loopExitCode);
 }

@@ -15,23 +15,22 @@
 #include "platform/platform.h"
 #include "render/blur.h"
 #include "scenes/scenes.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace {
 
 struct SceneEntry {
-    uint32_t duration;
     void (*init)();
     void (*draw)(uint32_t);
 };
 
 const SceneEntry kScenes[kSceneCount] = {
-    {10000, scene0Init, scene0Draw}, {18800, scene1Init, scene1Draw},
-    {19000, scene2Init, scene2Draw}, {14500, scene3Init, scene3Draw},
-    {9000, scene4Init, scene4Draw},  {10000, scene5Init, scene5Draw},
-    {10000, scene6Init, scene6Draw}, {16000, scene7Init, scene7Draw},
-    {10000, scene8Init, scene8Draw}, {16500, scene9Init, scene9Draw},
-    {16000, scene10Init, scene10Draw},
+    {scene0Init, scene0Draw}, {scene1Init, scene1Draw}, {scene2Init, scene2Draw},
+    {scene3Init, scene3Draw}, {scene4Init, scene4Draw}, {scene5Init, scene5Draw},
+    {scene6Init, scene6Draw}, {scene7Init, scene7Draw}, {scene8Init, scene8Draw},
+    {scene9Init, scene9Draw}, {scene10Init, scene10Draw},
 };
 
 // Presents every frame and keeps the soundtrack playing.
@@ -113,29 +112,18 @@ std::string absolutePath(const std::string& path)
 
 }  // namespace
 
-void fillTimeline(Timeline& timeline)
+// The eleven entries with their durations from the schedule, in order.
+static void fillTimeline(Timeline& timeline)
 {
-    timeline.entries = new TimelineEntry[kSceneCount];
+    static TimelineEntry entries[kSceneCount];
+    for (TimelineEntry& entry : entries) entry = TimelineEntry();
+    timeline.entries = entries;
     timeline.count = kSceneCount;
     timeline.firstUpdate = true;
     for (int i = 0; i < kSceneCount; ++i) {
-        timeline.setEntry(i, kScenes[i].duration, kScenes[i].draw);
+        timeline.setEntry(i, kSceneDurationsMs[i], kScenes[i].draw);
         timeline.setInit(i, kScenes[i].init);
     }
-}
-
-uint32_t showDurationMs()
-{
-    uint32_t total = 0;
-    for (const SceneEntry& scene : kScenes) total += scene.duration;
-    return total;
-}
-
-uint32_t sceneStartMs(int index)
-{
-    uint32_t start = 0;
-    for (int i = 0; i < index && i < kSceneCount; ++i) start += kScenes[i].duration;
-    return start;
 }
 
 int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames)
@@ -191,7 +179,7 @@ int runProgram(const Options& options)
     blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.
-    if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
+    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();
@@ -200,7 +188,7 @@ int runProgram(const Options& options)
     fillTimeline(timeline);
 
     int exitCode = messageLoop(timeline, *observer, resolved.paintAllFrames);
-    if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
+    exitCode = observer->finish(exitCode);
     destroyWindowAndContext();
     return exitCode;
 }

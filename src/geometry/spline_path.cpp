@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "render/camera.h"
 
 SplinePath* cameraPath = nullptr;
 Vertex* cameraPathEyeSamples = nullptr;
@@ -19,7 +18,6 @@ int cameraPathStep = 0;
 namespace {
 constexpr size_t kCountBytes = 4;
 constexpr size_t kRecordBytes = 36;
-constexpr int kSamplesPerSegment = 50;
 constexpr size_t kTrailingBytesRead = 1 << 16;  // a file may carry a little after its records
 
 uint32_t littleEndian32(const uint8_t* bytes)
@@ -181,9 +179,9 @@ void resampleCameraPath()
     if (!cameraPath) return;
     int n = cameraPath->pointCount;
     bool sampled = n > 2;
-    replaceSampleArrays(sampled ? kSamplesPerSegment * n - 100 : 0, sampled ? kSamplesPerSegment * n - 2 : 0);
-    cameraPath->sampleEye(kSamplesPerSegment, cameraPathEyeSamples);
-    cameraPath->sampleAngles(kSamplesPerSegment, cameraPathAngleSamples);
+    replaceSampleArrays(sampled ? kPathSamplesPerSegment * n - 100 : 0, sampled ? kPathSamplesPerSegment * n - 2 : 0);
+    cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
+    cameraPath->sampleAngles(kPathSamplesPerSegment, cameraPathAngleSamples);
 }
 
 bool eyeSampleClamped(int index, Vertex& out)
@@ -193,26 +191,4 @@ bool eyeSampleClamped(int index, Vertex& out)
     if (index >= cameraPathEyeSampleCount) index = cameraPathEyeSampleCount - 1;
     out = cameraPathEyeSamples[index];
     return true;
-}
-
-void applyCameraPathSample(int index)
-{
-    if (index < 0 || index >= cameraPathEyeSampleCount || index >= cameraPathAngleSampleCount) return;
-    const Vertex& eye = cameraPathEyeSamples[index];
-    const Vertex& angles = cameraPathAngleSamples[index];
-    camera.eyeX = eye.x;
-    camera.eyeY = eye.y;
-    camera.eyeZ = eye.z;
-    camera.rotX = angles.x;
-    camera.rotY = angles.y;
-    camera.rotZ = angles.z;
-}
-
-void followCameraPath(int samplesPerFrame)
-{
-    if (!cameraPath) return;
-    if (cameraPathStep < kSamplesPerSegment * (cameraPath->pointCount - 2)) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += samplesPerFrame;
-    }
 }

@@ -17,6 +17,13 @@ bool signalAnswered = false;
 
 void onQuitSignal(int number) { caughtSignal.store(number); }
 
+// A point as the window messages carry it: x in the low 16 bits, y in the next 16, each cut to
+// 16 bits in unsigned arithmetic (the mouse can lie above or left of the window, at negative values).
+intptr_t pointParameter(int x, int y)
+{
+    return static_cast<intptr_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF));
+}
+
 bool translate(const SDL_Event& event, WindowMessage& message)
 {
     switch (event.type) {
@@ -30,11 +37,11 @@ bool translate(const SDL_Event& event, WindowMessage& message)
         message = {WM_KEYUP, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
         return true;
     case SDL_MOUSEMOTION:
-        message = {WM_MOUSEMOVE, 0, (event.motion.y << 16) | (event.motion.x & 0xFFFF)};
+        message = {WM_MOUSEMOVE, 0, pointParameter(event.motion.x, event.motion.y)};
         return true;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button != SDL_BUTTON_LEFT) return false;
-        message = {WM_LBUTTONDOWN, 0, (event.button.y << 16) | (event.button.x & 0xFFFF)};
+        message = {WM_LBUTTONDOWN, 0, pointParameter(event.button.x, event.button.y)};
         return true;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
@@ -105,8 +112,8 @@ void pushTestInput(TestInput input)
     case TestInput::EscapeDown: message = {WM_KEYDOWN, VK_ESCAPE, 0}; break;
     case TestInput::OtherKeyDown: message = {WM_KEYDOWN, VK_OTHER, 0}; break;
     case TestInput::KeyUp: message = {WM_KEYUP, VK_OTHER, 0}; break;
-    case TestInput::MouseMove: message = {WM_MOUSEMOVE, 0, (100 << 16) | 200}; break;
-    case TestInput::LeftButtonDown: message = {WM_LBUTTONDOWN, 0, (100 << 16) | 200}; break;
+    case TestInput::MouseMove: message = {WM_MOUSEMOVE, 0, pointParameter(200, 100)}; break;
+    case TestInput::LeftButtonDown: message = {WM_LBUTTONDOWN, 0, pointParameter(200, 100)}; break;
     case TestInput::WindowClose: {
         SDL_Event quit{};
         quit.type = SDL_QUIT;

@@ -53,6 +53,10 @@ void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not 
 std::vector<ShownMessage>& collectedMessageBoxes();
 
 // ---- window, context and frame -----------------------------------------------------------
+// The size of the show's own frame, whatever the screen or window really has.
+constexpr int kFrameWidth = 1024;
+constexpr int kFrameHeight = 768;
+
 enum class WindowMode {
     FullScreenDesktop,  // the desktop's own size, the 4:3 frame pillarboxed
     FullScreenSwitch,   // the display switched to the frame's size

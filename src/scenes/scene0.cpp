@@ -1,12 +1,11 @@
 // scene0.cpp -- the opening picture: the title bitmap on black for ten seconds
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
 
 void scene0Init()
 {

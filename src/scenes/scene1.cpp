@@ -3,14 +3,13 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 // Reset windows as (open, close) pairs in ms; a window catches only calls strictly inside it.
 static const float spinResetTimes[10] = {400, 500, 1700, 1800, 2600, 2700, 2800, 2900, 4900, 5000};

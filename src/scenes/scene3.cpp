@@ -1,8 +1,6 @@
 // scene3.cpp -- timeline entry 3: the wide tube in white fog, the triangles drifting on
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
@@ -12,6 +10,7 @@
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 void scene3Init()
 {

@@ -1,14 +1,13 @@
 // scene4.cpp -- timeline entry 4: four nested rings of lit wire cubes turning, a grey glow
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 void scene4Init()
 {

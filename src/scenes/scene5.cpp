@@ -1,9 +1,6 @@
 // scene5.cpp -- timeline entry 5: a flowing dark-red morph inside a green wire shell
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "geometry/spline_path.h"
@@ -12,6 +9,8 @@
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // No state of its own: the camera path, the morphs and the camera are the world's.
 

@@ -1,10 +1,6 @@
 // scene6.cpp -- timeline entry 6: a flight through a fogged terrain corridor with white streaks
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
@@ -12,6 +8,9 @@
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // The streaks: bright ends in `particles` (shared), faded ends in `particleTails` (ours).
 

@@ -3,9 +3,6 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "image/texture.h"
@@ -13,6 +10,8 @@
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // Alpha of the first shell; the others trail it. The init leaves it where it stands.
 float layerAlpha = 0;

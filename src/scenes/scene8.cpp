@@ -1,14 +1,13 @@
 // scene8.cpp -- timeline entry 8: nested green spline rings around a cube, fading to black
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
 
 namespace {
 
@@ -17,8 +16,7 @@ constexpr int kPointsPerRing = 8;
 constexpr int kCopiesPerRing = 35;
 // Each ring is a closed curve: its eight points, then the first three again; point 11 is unused.
 constexpr int kRingPathPoints = 12;
-constexpr int kSamplesPerSegment = 50;
-constexpr int kRingSampleRecords = kRingPathPoints * kSamplesPerSegment;  // 600, of which 500 sampled
+constexpr int kRingSampleRecords = kRingPathPoints * kPathSamplesPerSegment;  // 600, of which 500 sampled
 constexpr int kLoopSegments = 400;  // samples 0..400 run once around the ring
 
 Vertex cubeRingPoints[kRingCount * kPointsPerRing];
@@ -63,7 +61,7 @@ void sampleRing(int ring)
     for (int i = 0; i < kRingPathPoints - 1; ++i)
         cameraPath->setEyePoint(i, points[i % kPointsPerRing]);
     makeRingSampleArray();
-    cameraPath->sampleEye(kSamplesPerSegment, cameraPathEyeSamples);
+    cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
 }
 
 void drawRingCopy(int copy, uint32_t ms)

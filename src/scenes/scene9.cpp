@@ -3,14 +3,13 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 
