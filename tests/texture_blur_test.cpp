@@ -174,24 +174,6 @@ void expectOneMessage(const std::string& caption, const std::string& text)
 
 }  // namespace
 
-TEST_F(GlTest, BlankTexturesAreZeroAndStayBound)
-{
-    Texture blank, second;
-    blank.createBlank(256, 256);
-    ASSERT_NE(blank.id, 0u);
-    EXPECT_EQ(boundTexture(), GLint(blank.id));
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    EXPECT_EQ(std::pair(width, height), std::pair(256, 256));
-    Bytes texels(256 * 256 * 4, 0x77);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_EQ(texels, Bytes(texels.size(), 0));
-    second.createBlank(64, 32);
-    EXPECT_NE(second.id, blank.id);
-    EXPECT_EQ(boundTexture(), GLint(second.id));
-}
-
 TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
 {
     TempDir dir;
@@ -240,45 +222,28 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
     collectMessageBoxes(false);
 }
 
-TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
+// A missing file is reported and the set-up goes on: the logo's texture stays empty, the colour
+// map stays zero; everything else is loaded, the colour map from its file.
+TEST_F(GlTest, WorldSetUpGoesOnWithoutAFile)
 {
-    TempDir dir;
-    setUpWorldWithout("logo.bmp", dir.path);
-    expectOneMessage("logo.bmp", "Could not load texture");
-    collectMessageBoxes(false);
-    EXPECT_EQ(logoTexture->id, 0u);
-    for (auto* t : {&terrainTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
-    EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
-
-    // The colour map is the file, 80 x 80 pixels with a few pure blue lakes in it.
+    struct Case {
+        const char* missing;
+        const char* caption;
+        const char* text;
+    } cases[] = {{"logo.bmp", "logo.bmp", "Could not load texture"}, {"mapclr.raw", "hehe ;)", "Could not load RAW image"}};
     std::ifstream in(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
-    Bytes map((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), map);
-    int lakes = 0;
-    for (size_t i = 0; i + 2 < map.size(); i += 3) lakes += map[i] == 0 && map[i + 1] == 0 && map[i + 2] == 255;
-    EXPECT_GT(lakes, 0);
-    EXPECT_LT(lakes, 20);
-
-    // The state every scene starts from: lit but with both lights off, shininess 0.
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0) || glIsEnabled(GL_LIGHT1));
-    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LEQUAL);
-    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
-    GLfloat shininess = -1;
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    EXPECT_EQ(shininess, 0.0f);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_GT(worldSetUpMilliseconds, 0.0);
-}
-
-TEST_F(GlTest, WorldSetUpWithoutTheColourMapLeavesItZero)
-{
-    TempDir dir;
-    setUpWorldWithout("mapclr.raw", dir.path);
-    expectOneMessage("hehe ;)", "Could not load RAW image");
-    collectMessageBoxes(false);
-    EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), Bytes(kColourMapBytes, 0));
-    for (auto* t : {&terrainTexture, &logoTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
+    const Bytes map((std::istreambuf_iterator<char>(in)), {});
+    for (const Case& c : cases) {
+        TempDir dir;
+        setUpWorldWithout(c.missing, dir.path);
+        expectOneMessage(c.caption, c.text);
+        collectMessageBoxes(false);
+        const bool logo = std::string(c.missing) == "logo.bmp";
+        EXPECT_EQ(logoTexture->id == 0, logo);
+        for (auto* t : {&terrainTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
+        EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), logo ? map : Bytes(kColourMapBytes, 0));
+        EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && !glIsEnabled(GL_LIGHT0) && !glIsEnabled(GL_LIGHT1));
+    }
 }
 
 TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
@@ -380,8 +345,6 @@ TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
     hiphopTexture = std::make_unique<Texture>();
     hiphopTexture->loadBitmap(path.c_str());
     ASSERT_NE(hiphopTexture->id, 0u);
-    DibImage* image = readBitmapFile(path.c_str());
-    ASSERT_NE(image, nullptr);
 
     scene0Init();
     auto drawAt = [](uint32_t ms) {
@@ -404,25 +367,4 @@ TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
             wrongPixels += (p[0] + p[1] + p[2] > 0) != (x >= 256 && x < 768 && y >= 128 && y < 512);
         }
     EXPECT_EQ(wrongPixels, 0);
-
-    // Upright and unmirrored: 32 x 32 blocks match the picture's own (top row last in the file).
-    int mismatches = 0;
-    for (int by = 0; by < 384; by += 32)
-        for (int bx = 0; bx < 512; bx += 32) {
-            double shown[3] = {0, 0, 0}, source[3] = {0, 0, 0};
-            for (int y = by; y < by + 32; ++y)
-                for (int x = bx; x < bx + 32; ++x)
-                    for (int c = 0; c < 3; ++c) shown[c] += first.at(256 + x, 128 + y)[c] / 1024.0;
-            int rows0 = by * image->height / 384, rows1 = (by + 32) * image->height / 384;
-            int cols0 = bx * image->width / 512, cols1 = (bx + 32) * image->width / 512;
-            double count = double(rows1 - rows0) * (cols1 - cols0);
-            for (int r = rows0; r < rows1; ++r)
-                for (int x = cols0; x < cols1; ++x)
-                    for (int c = 0; c < 3; ++c)
-                        source[c] += image->pixels[(size_t(image->height - 1 - r) * image->width + x) * 3 + c] / count;
-            for (int c = 0; c < 3; ++c) mismatches += std::fabs(shown[c] - source[c]) > 12;
-        }
-    EXPECT_EQ(mismatches, 0);
-    std::free(image->pixels);
-    std::free(image);
 }

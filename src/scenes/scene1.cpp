@@ -8,6 +8,7 @@
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_steps.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
 #include "world/world_geometry.h"
 
@@ -42,18 +43,7 @@ void advanceSpin(float t)
 
 void scene1Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -30;
-
-    blurEnabled = true;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-    blurSpread = 0.01f;
-    blurPasses = 15;
-    blurColour = {1, 1, 1};
-    glDisable(GL_LIGHTING);
+    applySceneStart(1);
 }
 
 // Each copy is drawn inside the previous copy's transform: scales 1, 1.4, 2.52, turns add up.

@@ -4,9 +4,9 @@
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -67,20 +67,8 @@ void drawStreaks()
 
 void scene6Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = camera.eyeY = camera.eyeZ = 0;
+    applySceneStart(6);
 
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    glDisable(GL_LIGHT2);
-
-    glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     loadCameraPath("sc10.CMVM", 20);
     cameraPathStep = 0;
 

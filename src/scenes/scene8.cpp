@@ -2,10 +2,9 @@
 #include <GL/gl.h>
 
 #include "geometry/spline_path.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 
@@ -101,26 +100,11 @@ void darkenFrame()
 
 void scene8Init()
 {
-    camera.setPerspective(0.1f, 200);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -108;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = ColourRGB{0, 0, 0};
-
-    // Entry 6 leaves face culling on, and the darkening quad winds clockwise on the screen:
-    // with culling on it would never be drawn and the picture would never go black.
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT1);
-    glDisable(GL_LIGHT0);
+    // Culling off: the darkening quad winds clockwise on the screen, and with culling on (as
+    // entry 6 leaves it) the picture would never go black.
+    applySceneStart(8);
     const GLfloat material[4] = {1, 1, 1, 0.1f};
     setMaterial(material);
-
-    newBlurTarget();
 
     // The path machinery serves as the rings' spline evaluator; the camera does not follow it.
     delete cameraPath;
