@@ -217,8 +217,11 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
 
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              windowFlags(mode));
+    // Full screen at the desktop's size: the window asks for the display's size and place
+    // itself, since without a window manager nobody else will resize it.
+    SDL_Rect place = {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), width, height};
+    if (mode == WindowMode::FullScreenDesktop) SDL_GetDisplayBounds(0, &place);
+    window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, windowFlags(mode));
     if (!window) return fail(kWindowError, "no window");
     if (mode == WindowMode::FullScreenSwitch) {
         SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
