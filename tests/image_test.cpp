@@ -315,12 +315,12 @@ TEST(BitmapReader, SizesAndOffsetsAreCheckedBeforeUse)
         f.height = h;
         EXPECT_EQ(errorOf(f), kConversion) << w << " x " << h;
     }
-    // At the 16384 cap a whole picture reads; one past it is refused even with every row there.
-    for (int side : {16384, 16385})
+    // At the 4096 cap a whole picture reads; one past it is refused even with every row there.
+    for (int side : {4096, 4097})
         for (auto [w, h] : {std::pair{side, 1}, {1, side}, {1, -side}}) {
             f = distinct24(w, std::abs(h));
             f.height = h;
-            EXPECT_EQ(errorOf(f), side > 16384 ? kConversion : "") << w << " x " << h;
+            EXPECT_EQ(errorOf(f), side > 4096 ? kConversion : "") << w << " x " << h;
         }
 
     // The pixels must start after the headers and leave room for every row.

@@ -1,6 +1,8 @@
 // program_test.cpp -- the message loop's ways out, the command line, and the headless modes
 #include <GL/gl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -59,10 +61,10 @@ struct Result {
     std::string output;
 };
 
-Result runDemo(const std::string& arguments)
+// A shell command line; "$DEMO_BINARY" is the demo.
+Result runShell(const std::string& script)
 {
-    const char* binary = std::getenv("DEMO_BINARY");
-    std::string command = std::string(binary ? binary : "./demo") + " " + arguments + " 2>&1";
+    std::string command = "(" + script + ") 2>&1";
     Result result{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
@@ -71,6 +73,14 @@ Result runDemo(const std::string& arguments)
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+Result runDemo(const std::string& arguments) { return runShell("\"$DEMO_BINARY\" " + arguments); }
+
+// "video,<seconds>" and "audio,<seconds>" lines of a video file.
+std::string streamDurations(const std::string& file)
+{
+    return runShell("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " + file).output;
 }
 
 std::string readWholeFile(const std::string& path)
@@ -125,7 +135,13 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
                          "--stills /tmp/s --at 10,,20", "--stills /tmp/s", "--at 100",
                          "--capture", "--capture x.mp4 --until soon", "--data", "--scene 3",
                          "--benchmark --scene 11", "--benchmark --until 5 --scene 2", "--start soon",
-                         "--start 5000 --stills /tmp/s --at 1"};
+                         "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
+                         "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
+                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5"};
+    std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
+    for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
+    EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
+    EXPECT_NE(runDemo("--stills /tmp/s --at 1 --capture x.mp4").output.find("--stills and --capture"), std::string::npos);
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
@@ -214,6 +230,30 @@ TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
     EXPECT_NEAR(musicMs, showMs, 100) << "the soundtrack starts where the picture does";
 }
 
+TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
+{
+    std::string dir = testing::TempDir() + "whole_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    // A file size limit of 1 kB fails every write past it, as a full disk would.
+    const std::string cases[] = {"--stills " + dir + " --at 0,250", "--contact-sheet " + dir + "/s.png --at 0"};
+    for (const std::string& arguments : cases) {
+        Result result = runShell("ulimit -f 1; \"$DEMO_BINARY\" --data " + testDataDir() + " " + arguments);
+        EXPECT_EQ(result.exitCode, 1) << arguments << ": " << result.output;
+        EXPECT_NE(result.output.find("could not write " + dir), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::is_empty(dir)) << arguments;
+    }
+    Result result = runShell("\"$DEMO_BINARY\" --data " + testDataDir() + " --stills " + dir +
+                             " --at 0,148000 & sleep 2; kill -TERM $!; wait $!");
+    EXPECT_EQ(result.exitCode, 143) << result.output;
+    EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
+    std::filesystem::remove_all(dir);
+
+    // With no display at all the show says so at once.
+    result = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 \"$DEMO_BINARY\" --windowed");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("demo: no display"), std::string::npos) << result.output;
+}
+
 TEST(ShowWithoutData, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
 {
     std::string empty = testing::TempDir() + "nodata_" + std::to_string(getpid());
@@ -239,20 +279,64 @@ TEST(ShowWithoutData, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToIts
     std::filesystem::remove_all(empty);
 }
 
-TEST(HeadlessModeTest, CaptureWithoutFfmpegSaysSoAndFails)
+TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
 {
     std::string dir = testing::TempDir() + "nopath_" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
-    std::string binary = std::filesystem::absolute(std::getenv("DEMO_BINARY")).string();
-    std::string command = "PATH=" + dir + " " + binary + " --capture " + dir + "/x.mp4 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    std::array<char, 512> buffer;
-    while (fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
-    int status = pclose(pipe);
-    EXPECT_NE(WEXITSTATUS(status), 0);
-    EXPECT_NE(output.find("ffmpeg"), std::string::npos) << output;
+    Result result = runShell("PATH=" + dir + " \"$(realpath $DEMO_BINARY)\" --capture " + dir + "/x.mp4");
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_NE(result.output.find("ffmpeg"), std::string::npos) << result.output;
+
+    // An ffmpeg that never reads: a SIGTERM still ends the capture within 2 s.
+    std::ofstream(dir + "/ffmpeg") << "#!/bin/sh\nexec sleep 60\n";
+    std::filesystem::permissions(dir + "/ffmpeg", std::filesystem::perms::owner_all);
+    result = runShell("PATH=" + dir + ":$PATH \"$DEMO_BINARY\" --data " + testDataDir() + " --capture " + dir +
+                      "/x.mp4 & pid=$!; sleep 2; kill -TERM $pid; start=$(date +%s%N); "
+                      "(sleep 10; kill -KILL $pid) >/dev/null 2>&1 & wait $pid; code=$?; "
+                      "echo ended $(( ($(date +%s%N) - start) / 1000000 )) ms; exit $code");
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("stopped taking frames"), std::string::npos) << result.output;
+    int endedMs = std::atoi(result.output.substr(result.output.rfind("ended ") + 6).c_str());
+    EXPECT_LT(endedMs, 2000) << result.output;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/x.mp4"));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
+{
+    std::string dir = testing::TempDir() + "sound_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    for (const auto& file : std::filesystem::directory_iterator(testDataDir()))
+        std::filesystem::copy(file.path(), dir);
+    std::string mp3 = dir + "/quirky.mp3";
+    std::string real = readWholeFile(mp3);
+    // Empty, text, a cut of the real file (0.4 s), and a FIFO nobody writes.
+    for (const std::string& soundtrack : {std::string(), std::string("text"), real.substr(0, 10000)}) {
+        std::ofstream(mp3, std::ios::binary | std::ios::trunc) << soundtrack;
+        Result result = runDemo("--data " + dir + " --capture " + dir + "/x.mp4 --until 1000");
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(streamDurations(dir + "/x.mp4"), "video,1.000000\naudio,1.000000\n") << soundtrack.size();
+    }
+    for (const char* name : {"quirky.mp3", "terrainheh.bmp", "mapclr.raw"}) {
+        std::filesystem::remove(dir + "/" + name);
+        mkfifo((dir + "/" + name).c_str(), 0600);
+    }
+    Result result = runShell("timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 --until 500");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    for (const char* message : {"quirky.mp3 cannot be played (not a regular file)",
+                                "Failed to open DIB file terrainheh.bmp", "Could not load RAW image"})
+        EXPECT_NE(result.output.find(message), std::string::npos) << message;
+
+    // Ctrl-C in a terminal signals the whole process group: the video ends whole, exit 0.
+    std::filesystem::remove(mp3);
+    std::filesystem::copy(testDataDir() + "/quirky.mp3", mp3);
+    result = runShell("setsid timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 & "
+                      "sleep 2; kill -INT -$!; wait $!");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    std::string durations = streamDurations(dir + "/x.mp4");
+    double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
+    EXPECT_GT(video, 0.1) << durations;
+    EXPECT_NEAR(audio, video, 0.002) << durations;
     std::filesystem::remove_all(dir);
 }
 

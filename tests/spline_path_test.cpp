@@ -1,5 +1,7 @@
 // spline_path_test.cpp -- B-spline sampling, CMVM files good and broken, the shared sample helpers
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -156,12 +158,16 @@ TEST(SplinePathFile, ReadsAGoodFileAndIgnoresTrailingBytes)
     collectMessageBoxes(false);
 }
 
+static std::vector<uint8_t> withFloatAt(std::vector<uint8_t> bytes, size_t at, uint32_t bits)
+{
+    for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(bits >> (8 * i));
+    return bytes;
+}
+
 TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
 {
     std::vector<Vertex> p = fourPoints();
     std::vector<uint8_t> good = cmvmBytes(p, p);
-    std::vector<uint8_t> overCap(4 + 72 * 100001, 0);  // every record present, n = 100001
-    overCap[0] = 0xa1, overCap[1] = 0x86, overCap[2] = 0x01;
     struct Broken {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -174,7 +180,9 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         {"most negative count", {0, 0, 0, 0x80}},
         {"huge count in a small file", {0xff, 0xff, 0xff, 0x7f, 1, 2, 3, 4}},
         {"4 + 72 n wraps in 32 bits", {0xe4, 0x38, 0x8e, 0x03}},  // n = 59652324: 72 n = 2^32 + 32
-        {"just over the point cap", overCap},
+        {"just over the point cap", cmvmBytes(std::vector<Vertex>(10001), std::vector<Vertex>(10001))},
+        {"a NaN position", withFloatAt(good, 4 + 36 * 2, 0x7fc00000)},
+        {"an infinite angle", withFloatAt(good, 4 + 36 * 7 + 32, 0xff800000)},
         {"record cut short", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 3 + 20)},
         {"second block missing", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 4)},
         {"one byte short", std::vector<uint8_t>(good.begin(), good.end() - 1)},
@@ -198,12 +206,18 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         EXPECT_TRUE(eyes == nullptr && angles == nullptr && n == -5) << c.what;
     }
 
-    collectedMessageBoxes().clear();
-    SplinePath missing(25);
-    missing.load("/nonexistent/sc9.CMVM");
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, "/nonexistent/sc9.CMVM");
-    EXPECT_EQ(missing.pointCount, 25);
+    // Missing, a folder, a FIFO nobody writes (refused at once, not waited on).
+    std::string fifo = testing::TempDir() + "path_fifo_" + std::to_string(getpid());
+    mkfifo(fifo.c_str(), 0600);
+    for (std::string name : {std::string("/nonexistent/sc9.CMVM"), testing::TempDir(), fifo}) {
+        collectedMessageBoxes().clear();
+        SplinePath missing(25);
+        missing.load(name.c_str());
+        ASSERT_EQ(collectedMessageBoxes().size(), 1u) << name;
+        EXPECT_EQ(collectedMessageBoxes()[0].caption, name);
+        EXPECT_EQ(missing.pointCount, 25);
+    }
+    unlink(fifo.c_str());
 
     // The exact size loads: the boundary just after "one byte short".
     collectedMessageBoxes().clear();

@@ -39,8 +39,9 @@ public:
                 pixelsTime_ = now;
             }
             std::string path = dir_ + "/" + std::to_string(times_[next_]) + ".png";
-            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight())) {
-                std::fprintf(stderr, "demo: could not write %s\n", path.c_str());
+            std::string reason;
+            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight(), reason)) {
+                std::fprintf(stderr, "demo: could not write %s (%s)\n", path.c_str(), reason.c_str());
                 failed_ = true;
                 return false;
             }
@@ -49,7 +50,16 @@ public:
         advanceVirtualFrame();
         return next_ < times_.size();
     }
-    int finish(int code) override { return failed_ ? 1 : code; }
+    int finish(int code) override
+    {
+        if (failed_) return 1;
+        if (next_ < times_.size() && quitSignal() != 0) {
+            std::fprintf(stderr, "demo: stopped by a signal; %zu of %zu stills not written (from %u ms on)\n",
+                         times_.size() - next_, times_.size(), times_[next_]);
+            return 128 + quitSignal();
+        }
+        return code;
+    }
 
 private:
     std::string dir_;
@@ -89,8 +99,13 @@ public:
 
     int finish(int code) override
     {
-        if (writeFramePng(file_, sheet_, sheetWidth_, sheetHeight_)) return code;
-        std::fprintf(stderr, "demo: could not write %s\n", file_.c_str());
+        if (next_ < times_.size() && quitSignal() != 0) {
+            std::fprintf(stderr, "demo: stopped by a signal; %s not written\n", file_.c_str());
+            return 128 + quitSignal();
+        }
+        std::string reason;
+        if (writeFramePng(file_, sheet_, sheetWidth_, sheetHeight_, reason)) return code;
+        std::fprintf(stderr, "demo: could not write %s (%s)\n", file_.c_str(), reason.c_str());
         return 1;
     }
 

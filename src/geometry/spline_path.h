@@ -26,8 +26,9 @@ public:
 };
 
 // CMVM decoding from memory: on success fills eye and angle points (new[] arrays owned by
-// the caller) and the count; on failure returns false and leaves the outputs untouched.
-constexpr int32_t kMaxCmvmPoints = 100000;
+// the caller) and the count; on failure (also for a number that is not finite) returns false
+// and leaves the outputs untouched.
+constexpr int32_t kMaxCmvmPoints = 10000;
 bool decodeCmvm(const uint8_t* data, size_t size, Vertex*& eyePoints, Vertex*& anglePoints,
                 int32_t& pointCount);
 

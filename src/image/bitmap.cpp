@@ -1,15 +1,11 @@
 // bitmap.cpp -- reads device-independent bitmaps into packed RGB rows, bottom row first
 #include "image/bitmap.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -22,7 +18,7 @@ const char* const kConversionError = "Image file conversion error.";
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kCoreHeaderSize = 12;
-constexpr int64_t kMaxSide = 16384;
+constexpr int64_t kMaxSide = 4096;  // decoded size stays bounded: 48 MiB at most
 constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionRle4 = 2;
@@ -343,28 +339,17 @@ DibImage* decodeDib(const uint8_t* data, size_t size, const char** error)
 
 DibImage* readBitmapFile(const char* fileName)
 {
-    DibImage* image = nullptr;
-    const char* error = nullptr;
-    bool opened = false;
-    int fd = open(fileName, O_RDONLY);
-    struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        size_t size = static_cast<size_t>(info.st_size);
-        void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (view != MAP_FAILED) {
-            opened = true;
-            image = decodeDib(static_cast<const uint8_t*>(view), size, &error);
-            munmap(view, size);
-        }
-    }
-    if (fd >= 0) close(fd);
-
-    if (!opened) {
+    // Header, a full palette and 4096 x 4096 pixels of 32 bits, with room to spare.
+    const size_t maxFileBytes = (kMaxSide * kMaxSide * 4) + (1 << 16);
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(fileName, maxFileBytes, bytes) || bytes.empty()) {
         char text[4096];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
         showMessageBox("Error", text);
-    } else if (!image) {
-        showMessageBox("Error", error ? error : kConversionError);
+        return nullptr;
     }
+    const char* error = nullptr;
+    DibImage* image = decodeDib(bytes.data(), bytes.size(), &error);
+    if (!image) showMessageBox("Error", error ? error : kConversionError);
     return image;
 }

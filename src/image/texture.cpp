@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,12 +59,10 @@ std::vector<unsigned char> resampled(const DibImage& image, int width, int heigh
 
 void Texture::loadBitmap(const char* fileName)
 {
-    std::FILE* probe = std::fopen(fileName, "r");
-    if (!probe) {
+    if (access(fileName, R_OK) != 0) {
         showMessageBox(fileName, "Could not load texture");
         return;
     }
-    std::fclose(probe);
 
     DibImage* image = readBitmapFile(fileName);
     if (!image) return;
@@ -113,14 +112,11 @@ size_t copyRawPixels(const uint8_t* data, size_t size, int pixelCount, unsigned 
 
 int loadRawImage(const char* fileName, int pixelCount, unsigned char* destination)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) {
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(fileName, kMaxRawBytes, bytes)) {
         showMessageBox("hehe ;)", "Could not load RAW image");
         return 1;
     }
-    std::vector<uint8_t> bytes(pixelCount > 0 ? static_cast<size_t>(pixelCount) * 3 : 0);
-    size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    copyRawPixels(bytes.data(), got, pixelCount, destination);
+    copyRawPixels(bytes.data(), bytes.size(), pixelCount, destination);
     return 0;
 }

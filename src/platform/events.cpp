@@ -1,6 +1,7 @@
 // events.cpp -- SDL events mapped onto the window's messages, and the quit message
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <csignal>
 #include <deque>
 
@@ -11,6 +12,10 @@ namespace {
 WindowProcedure procedure = nullptr;
 std::deque<WindowMessage> posted;  // messages posted by the program itself
 Uint32 testInputType = 0;          // a registered SDL event type for pushed test input
+std::atomic<int> caughtSignal{0};  // SIGINT or SIGTERM, once one has come
+bool signalAnswered = false;
+
+void onQuitSignal(int number) { caughtSignal.store(number); }
 
 // A point as the window messages carry it: x in the low 16 bits, y in the next 16, each cut to
 // 16 bits in unsigned arithmetic (the mouse can lie above or left of the window, at negative values).
@@ -67,6 +72,12 @@ bool peekMessage(WindowMessage& message)
         posted.pop_front();
         return true;
     }
+    // A quit signal closes the window once, as the system's close would.
+    if (caughtSignal.load() != 0 && !signalAnswered) {
+        signalAnswered = true;
+        message = {WM_CLOSE, 0, 0};
+        return true;
+    }
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -118,7 +129,16 @@ void pushTestInput(TestInput input)
 
 void installSignalHandlers()
 {
-    // SDL turns SIGINT and SIGTERM into SDL_QUIT once its event system runs; a dead ffmpeg
-    // must be a failed write, not a kill.
+    // Our own handlers rather than SDL's, so the program knows which signal it was; a dead
+    // ffmpeg must be a failed write, not a kill.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);  // a file size limit is a failed write too
 }
+
+int quitSignal() { return caughtSignal.load(); }

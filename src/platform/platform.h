@@ -29,6 +29,16 @@ struct MemoryUse {
 };
 MemoryUse memoryUse();
 
+// ---- files -------------------------------------------------------------------------------
+// Reads a whole regular file of at most maxBytes into memory (a FIFO, device or folder is
+// refused at once, without waiting). False with a short reason.
+bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes,
+                   std::string* reason = nullptr);
+
+// Writes the file whole or not at all: a temporary file beside it, every write and the close
+// checked, then a rename. False with the reason, leaving nothing under either name.
+bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
@@ -65,6 +75,11 @@ void presentFrame();
 
 // Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
 void readFramePixels(std::vector<uint8_t>& rgb);
+// Read-back that does not wait for the frame: starts copying this frame into a pixel buffer
+// and hands out the copy started one call earlier (false on the first call). The last copy
+// is collected with takeLastFrameCopy.
+bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb);
+bool takeLastFrameCopy(std::vector<uint8_t>& rgb);
 int frameWidth();
 int frameHeight();
 
@@ -108,5 +123,7 @@ void postQuitMessage(int exitCode);
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
 
-// Ends the program cleanly on SIGINT and SIGTERM (as a quit message) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT and SIGTERM (as a window close) and ignores SIGPIPE.
 void installSignalHandlers();
+// The signal that asked the program to end (SIGINT, SIGTERM), 0 while none has.
+int quitSignal();
