@@ -139,14 +139,16 @@ double percentile(std::vector<double> values, double fraction)
 
 struct FrameTimes {
     std::vector<double> ms;
+    double cpuMs = 0;  // processor time of all threads over these frames
 
     void print(const char* label, int index, bool last) const
     {
         double maxTime = ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end());
+        double cpuPerFrame = ms.empty() ? 0 : cpuMs / static_cast<double>(ms.size());
         std::printf("    {\"%s\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
-                    "\"max_ms\": %.3f}%s\n",
+                    "\"max_ms\": %.3f, \"cpu_ms_per_frame\": %.3f}%s\n",
                     label, index, ms.size(), percentile(ms, 0.5), percentile(ms, 0.95), maxTime,
-                    last ? "" : ",");
+                    cpuPerFrame, last ? "" : ",");
     }
 };
 
@@ -157,7 +159,11 @@ public:
     Benchmark(int fps, double processStart, long long untilMs)
         : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
 
-    void frameBegins() override { frameStart_ = wallMilliseconds(); }
+    void frameBegins() override
+    {
+        frameStart_ = wallMilliseconds();
+        frameStartCpu_ = processCpuMilliseconds();
+    }
 
     bool frameDone(Timeline& timeline) override
     {
@@ -166,12 +172,13 @@ public:
         glFinish();
         double end = wallMilliseconds();
         if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
-        if (!timeline.finished()) {
-            sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
-        } else {
-            if (afterShow_.ms.empty()) memoryAtShowEnd_ = memoryUse();
-            afterShow_.ms.push_back(end - frameStart_);
-        }
+        FrameTimes* times = &afterShow_;
+        if (!timeline.finished())
+            times = &sceneTimes_[timeline.current];
+        else if (afterShow_.ms.empty())
+            memoryAtShowEnd_ = memoryUse();
+        times->ms.push_back(end - frameStart_);
+        times->cpuMs += processCpuMilliseconds() - frameStartCpu_;
         advanceVirtualFrame();
         return true;
     }
@@ -202,6 +209,7 @@ private:
     double processStart_;
     long long untilMs_;
     double frameStart_ = 0;
+    double frameStartCpu_ = 0;
     double firstFrameEnd_ = -1;
     std::vector<FrameTimes> sceneTimes_;
     FrameTimes afterShow_;

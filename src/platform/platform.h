@@ -27,6 +27,9 @@ struct MemoryUse {
 };
 MemoryUse memoryUse();
 
+// Processor time of the whole process (every thread, the renderer's too), in milliseconds.
+double processCpuMilliseconds();
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
