@@ -2,42 +2,35 @@
 #include <GL/gl.h>
 
 #include "render/camera.h"
+#include "scenes/scene_helpers.h"
 #include "support/gl_test.h"
 
 namespace {
 
-void useShowCamera(float rx, float ry, float rz)
+// Draws red, green and blue points at three world positions through the show's camera at
+// (0, 0, -30) turned by `angle` about every axis; returns where each landed (x, y from the top).
+std::vector<std::pair<int, int>> pointsSeen(float angle, const float points[3][3])
 {
-    camera.fovy = 45;
-    camera.aspect = 1024.0f / 768.0f;
-    camera.zNear = 5;
-    camera.zFar = 2000;
-    camera.project();
-    camera.eyeX = 0;
-    camera.eyeY = 0;
+    glClear(GL_COLOR_BUFFER_BIT);
+    camera.setPerspective(5, 2000);
+    camera.eyeX = camera.eyeY = 0;
     camera.eyeZ = -30;
-    camera.rotX = rx;
-    camera.rotY = ry;
-    camera.rotZ = rz;
+    camera.rotX = camera.rotY = camera.rotZ = angle;
     camera.look();
-}
-
-void drawPoint(float x, float y, float z, float r, float g, float b)
-{
     glPointSize(6);
     glBegin(GL_POINTS);
-    glColor3f(r, g, b);
-    glVertex3f(x, y, z);
+    for (int c = 0; c < 3; ++c) {
+        glColor3f(c == 0, c == 1, c == 2);
+        glVertex3fv(points[c]);
+    }
     glEnd();
-}
-
-// Where the brightest pixel of one colour channel lies, as (x, y from the top).
-std::pair<int, int> findChannel(const FramePixels& frame, int channel)
-{
-    for (int y = 0; y < frame.height; ++y)
+    const FramePixels frame = readTestFrame();
+    std::vector<std::pair<int, int>> seen(3, {-1, -1});
+    for (int y = frame.height - 1; y >= 0; --y)
         for (int x = 0; x < frame.width; ++x)
-            if (frame.at(x, y)[channel] > 200) return {x, y};
-    return {-1, -1};
+            for (int c = 0; c < 3; ++c)
+                if (frame.at(x, y)[c] > 200) seen[c] = {x, y};
+    return seen;
 }
 
 class CameraTest : public GlTest {
@@ -45,69 +38,34 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
+        for (GLenum state : {GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_BLEND}) glDisable(state);
     }
 };
 
 }  // namespace
 
-TEST_F(CameraTest, OriginIsCentredWorldXPointsLeftAndYUp)
+TEST_F(CameraTest, OriginIsCentredWorldXPointsLeftYUpAndFullTurnsChangeNothing)
 {
-    useShowCamera(0, 0, 0);
-    drawPoint(0, 0, 0, 1, 0, 0);
-    drawPoint(5, 0, 0, 0, 1, 0);
-    drawPoint(0, 5, 0, 0, 0, 1);
-    FramePixels frame = readTestFrame();
-    auto [ox, oy] = findChannel(frame, 0);
-    EXPECT_NEAR(ox, 512, 4);
-    EXPECT_NEAR(oy, 384, 4);
-    auto [xx, xy] = findChannel(frame, 1);
-    EXPECT_LT(xx, ox - 50) << "world +x lies to the left";
-    EXPECT_NEAR(xy, oy, 4);
-    auto [yx, yy] = findChannel(frame, 2);
-    EXPECT_LT(yy, oy - 50) << "world +y lies up";
-    EXPECT_NEAR(yx, ox, 4);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    const float axes[3][3] = {{0, 0, 0}, {5, 0, 0}, {0, 5, 0}};
+    const auto seen = pointsSeen(0, axes);
+    EXPECT_NEAR(seen[0].first, 512, 4);
+    EXPECT_NEAR(seen[0].second, 384, 4);
+    EXPECT_LT(seen[1].first, seen[0].first - 50) << "world +x lies to the left";
+    EXPECT_LT(seen[2].second, seen[0].second - 50) << "world +y lies up";
+    EXPECT_NEAR(seen[2].first, seen[0].first, 4);
+    EXPECT_EQ(pointsSeen(360, axes), seen);
+    EXPECT_NE(pointsSeen(20, axes), seen);
 }
 
-TEST_F(CameraTest, AnglesOf360GiveTheSameViewAsZeroAndOtherAnglesTurnIt)
+TEST_F(CameraTest, OverlayCoversTheFrameTopLeftFirstAndRestoresMatrices)
 {
-    auto drawScene = [](float angle) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        useShowCamera(angle, angle, angle);
-        drawPoint(3, 2, 0, 1, 0, 0);
-        drawPoint(-4, 1, 10, 0, 1, 0);
-        return readTestFrame();
-    };
-    FramePixels zero = drawScene(0);
-    FramePixels full = drawScene(360);
-    FramePixels turned = drawScene(20);
-    EXPECT_EQ(findChannel(zero, 0), findChannel(full, 0));
-    EXPECT_EQ(findChannel(zero, 1), findChannel(full, 1));
-    EXPECT_NE(findChannel(zero, 0), findChannel(turned, 0));
-}
-
-TEST_F(CameraTest, OverlayCoversTheFrameWithTheOriginTopLeftAndRestoresMatrices)
-{
-    useShowCamera(0, 0, 0);
+    camera.look();
     GLfloat before[16], after[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
     beginScreenOverlay();
-    glBegin(GL_QUADS);
-    glColor3f(0, 0, 1);
-    glVertex2f(0, 0);
-    glVertex2f(1024, 0);
-    glVertex2f(1024, 768);
-    glVertex2f(0, 768);
-    glColor3f(1, 0, 0);  // a 16 x 16 marker at the top left
-    glVertex2f(0, 0);
-    glVertex2f(16, 0);
-    glVertex2f(16, 16);
-    glVertex2f(0, 16);
-    glEnd();
+    drawFullScreenQuad(0, 0, 1, 1);
+    glColor3f(1, 0, 0);
+    glRectf(0, 0, 16, 16);  // a marker at the top left
     endScreenOverlay();
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     GLint mode = 0;
@@ -116,35 +74,27 @@ TEST_F(CameraTest, OverlayCoversTheFrameWithTheOriginTopLeftAndRestoresMatrices)
     for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(before[i], after[i]);
 
     FramePixels frame = readTestFrame();
-    EXPECT_GT(frame.at(2, 2)[0], 250);  // the marker: top left
+    EXPECT_GT(frame.at(2, 2)[0], 250);
     EXPECT_LT(frame.at(2, 765)[0], 5);
     for (auto [x, y] : {std::pair{0, 767}, {1023, 0}, {1023, 767}, {512, 384}, {20, 20}})
         EXPECT_GT(frame.at(x, y)[2], 250) << x << "," << y;
 }
 
+// Cleared with alpha 0.5, then blended by the destination alpha: a frame without alpha reads
+// 1, so the drawn colour comes through whole.
 TEST_F(CameraTest, TheFrameHasNoAlphaSoDestinationAlphaReadsOne)
 {
-    GLint alphaBits = -1;
+    GLint alphaBits = -1, depthBits = 0;
     glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
-    EXPECT_EQ(alphaBits, 0);
-    GLint depthBits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    EXPECT_EQ(alphaBits, 0);
     EXPECT_EQ(depthBits, 16);
-
-    // Clearing with alpha 0.5 then blending by the destination alpha: a frame without alpha
-    // reads 1, so the drawn colour comes through whole.
     glClearColor(0, 0, 0, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_ALPHA, GL_ZERO);
     beginScreenOverlay();
-    glBegin(GL_QUADS);
-    glColor4f(1, 1, 1, 1);
-    glVertex2f(0, 0);
-    glVertex2f(1024, 0);
-    glVertex2f(1024, 768);
-    glVertex2f(0, 768);
-    glEnd();
+    drawFullScreenQuad(1, 1, 1, 1);
     endScreenOverlay();
     glDisable(GL_BLEND);
     EXPECT_GT(readTestFrame().at(512, 384)[0], 250);

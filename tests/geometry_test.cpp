@@ -1,62 +1,42 @@
-// geometry_test.cpp -- generators, normals, morphs, trails, ribbon and the world geometry, no GL
+// geometry_test.cpp -- generators, normals, morphs, trails and the ribbon, no GL
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/generators.h"
 #include "geometry/mesh.h"
 #include "geometry/view_volume.h"
 #include "geometry/morph.h"
 #include "geometry/trail.h"
+#include "world/world.h"
 
 namespace {
-
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void expectIndicesInRange(const Mesh& m)
 {
     for (int i = 0; i < 3 * m.triangleCount; ++i) ASSERT_TRUE(m.triangles[i] >= 0 && m.triangles[i] < m.vertexCount) << i;
 }
 
-// The normal pass as first described: for every vertex, scan every triangle. Same arithmetic.
-void quadraticNormals(Mesh* m)
+// Smooth normals worked out directly: for every vertex, the sum of the face normals (p0 - p1)
+// x (p1 - p2) of every triangle it is a distinct corner of, made unit length.
+std::vector<Vector3> referenceNormals(const Mesh& m)
 {
-    for (int j = 0; j < m->vertexCount; ++j) {
-        Vector3 sum;
-        for (int t = 0; t < m->triangleCount; ++t) {
-            const int32_t* tri = m->triangles + 3 * t;
-            if (tri[0] != j && tri[1] != j && tri[2] != j) continue;
-            Vertex ab = m->vertices[tri[0]], bc = m->vertices[tri[1]];
-            ab.subtract(m->vertices[tri[1]]);
-            bc.subtract(m->vertices[tri[2]]);
-            sum.add(cross(Vector3(ab), Vector3(bc)));
-        }
-        const float length = sum.length();
-        if (length > 0)
-            sum.divide(length);
-        else
-            sum = Vector3();
-        m->normals[j] = sum;
+    std::vector<Vector3> sums(m.vertexCount);
+    for (int t = 0; t < m.triangleCount; ++t) {
+        const int32_t* tri = m.triangles + 3 * t;
+        Vertex ab = m.vertices[tri[0]], bc = m.vertices[tri[1]];
+        ab.subtract(m.vertices[tri[1]]);
+        bc.subtract(m.vertices[tri[2]]);
+        const Vector3 face = cross(Vector3(ab), Vector3(bc));
+        for (int c = 0; c < 3; ++c)
+            if (std::find(tri, tri + c, tri[c]) == tri + c) sums[tri[c]].add(face);
     }
-}
-
-// A copy of a mesh's positions and triangles with zero normals.
-Mesh* copyWithoutNormals(const Mesh& source)
-{
-    Mesh* copy = new Mesh();
-    copy->allocateVertices(source.vertexCount);
-    copy->allocateTriangles(source.triangleCount);
-    std::memcpy(copy->vertices, source.vertices, sizeof(Vertex) * source.vertexCount);
-    std::memcpy(copy->triangles, source.triangles, sizeof(int32_t) * 3 * source.triangleCount);
-    return copy;
+    for (Vector3& n : sums) n.length() > 0 ? n.divide(n.length()) : void(n = Vector3());
+    return sums;
 }
 
 // Largest difference of position or normal between two meshes of the same size.
@@ -72,152 +52,64 @@ float largestGap(const Mesh& m, const Mesh& key)
     return gap;
 }
 
-// A colour map with slopes, pure blue lakes inside and on every border, and near-blue pixels.
-std::vector<unsigned char> hillyColourMap()
-{
-    std::vector<unsigned char> map(kColourMapBytes);
-    for (int k = 0; k < kColourMapSide * kColourMapSide; ++k) {
-        const int r = k / kColourMapSide, c = k % kColourMapSide;
-        const int level = static_cast<int>(127 + 120 * std::sin(r * 0.21) * std::cos(c * 0.17));
-        const bool lake = (r * 7 + c * 13) % 29 == 0 || k == 0 || k == 6399 || k == 40 || k == 6360;
-        const bool nearBlue = (r * 5 + c * 3) % 31 == 0;
-        map[3 * k] = map[3 * k + 1] = lake || nearBlue ? 0 : level;
-        map[3 * k + 2] = lake ? 255 : nearBlue ? 254 : level;
-    }
-    return map;
-}
-
-std::vector<unsigned char> worldColourMap = hillyColourMap();
-int randomValueAfterSetUp = -1;
-
-// The world geometry exists once per process, built from the start of the random sequence.
-void setUpWorldOnce()
-{
-    if (ringMesh) return;
-    colourMap = worldColourMap.data();
-    demo::resetRandom();
-    setUpWorldGeometry();
-    randomValueAfterSetUp = demo::rand();
-}
-
 }  // namespace
 
-TEST(Mesh, AllocationRefusesEmptyCountsAndStartsWhiteAtTheOrigin)
+TEST(Generators, CountsPolesSeamsAndNormals)
 {
-    Mesh mesh;
-    EXPECT_FALSE(mesh.allocateVertices(0));
-    EXPECT_FALSE(mesh.allocateTriangles(-1));
-    EXPECT_FALSE(mesh.allocateTriangles(0));
-    EXPECT_TRUE(mesh.vertices == nullptr && mesh.triangles == nullptr);
-    EXPECT_EQ(mesh.vertexCount + mesh.triangleCount, 0);
+    Mesh empty;
+    EXPECT_FALSE(empty.allocateVertices(0) || empty.allocateTriangles(-1));
+    makeSupershape(&empty, 1, 0);
+    EXPECT_TRUE(empty.vertices == nullptr && empty.triangles == nullptr);
 
-    ASSERT_TRUE(mesh.allocateVertices(1));
-    ASSERT_TRUE(mesh.allocateTriangles(2));
-    EXPECT_FALSE(mesh.allocateVertices(-1));
-    EXPECT_EQ(std::make_pair(mesh.vertexCount, mesh.triangleCount), std::make_pair(1, 2));
-    const Vertex& v = mesh.vertices[0];
-    const Vector3& n = mesh.normals[0];
-    const float got[] = {v.x, v.y, v.z, v.r, v.g, v.b, v.a, v.u, v.v, n.x, n.y, n.z, mesh.extras[0].s, mesh.extras[0].unused[3]};
-    const float want[] = {0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
-    for (int i = 0; i < 14; ++i) EXPECT_EQ(got[i], want[i]) << i;
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(mesh.triangles[i], 0);
-    // Only one-point triangles: the sum is zero and the normal stays the zero vector.
-    computeNormals(&mesh);
-    EXPECT_TRUE(n.x == 0 && n.y == 0 && n.z == 0) << n.x << " " << n.y << " " << n.z;
-}
-
-TEST(Generators, SupershapeCountsPolesAndTheSphereOfType3)
-{
+    // resolution, vertices, triangles, for every type
     const int counts[3][3] = {{10, 120, 200}, {20, 440, 800}, {40, 1680, 3200}};
-    for (const auto& count : counts) {
-        const int res = count[0];
+    for (const auto& count : counts)
         for (int type = 1; type <= 7; ++type) {
             Mesh mesh;
-            makeSupershape(&mesh, type, res);
-            ASSERT_EQ(mesh.vertexCount, count[1]);
-            ASSERT_EQ(mesh.triangleCount, count[2]);
+            makeSupershape(&mesh, type, count[0]);
+            ASSERT_EQ(std::make_pair(mesh.vertexCount, mesh.triangleCount), std::make_pair(count[1], count[2]));
             expectIndicesInRange(mesh);
-            for (int i = 0; i < res; ++i)  // row j = 0 is the +y pole
+            for (int i = 0; i < count[0]; ++i)  // row 0 is the +y pole
                 EXPECT_TRUE(mesh.vertices[i].x == 0 && mesh.vertices[i].z == 0) << type << " " << i;
-            for (int k = 0; k < mesh.vertexCount; ++k) {
-                const Vertex& v = mesh.vertices[k];
-                ASSERT_TRUE(std::isfinite(v.x + v.y + v.z) && v.r == 0.5f && v.b == 0) << type << " " << k;
-            }
+            computeNormals(&mesh);
+            const std::vector<Vector3> reference = referenceNormals(mesh);
+            for (int k = 0; k < mesh.vertexCount; ++k)
+                ASSERT_EQ(std::memcmp(&mesh.normals[k], &reference[k], sizeof(Vector3)), 0) << type << " " << k;
         }
-    }
 
     Mesh sphere;
     makeSupershape(&sphere, 3, 10);
-    for (int k = 0; k < sphere.vertexCount; ++k)
-        EXPECT_NEAR(Vector3(sphere.vertices[k]).length(), 4.0f, 1e-5f);
-    EXPECT_EQ(sphere.vertices[0].y, 4);
+    for (int k = 0; k < sphere.vertexCount; ++k) EXPECT_NEAR(Vector3(sphere.vertices[k]).length(), 4.0f, 1e-5f);
     // Rows 10 and 11 lie past the -y pole (theta = 3.145 and 3.4595 > pi): at phi = 0, x < 0.
     EXPECT_TRUE(sphere.vertices[90].x > 0 && sphere.vertices[100].x < 0 && sphere.vertices[110].x < sphere.vertices[100].x);
-    // The seam: the last cell of row 0 joins vertex 9 to vertex 10, the next row's first.
-    const int32_t* lastCell = sphere.triangles + 6 * 9;
+    const int32_t* lastCell = sphere.triangles + 6 * 9;  // the seam joins vertex 9 to the next row's first
     EXPECT_TRUE(lastCell[0] == 9 && lastCell[1] == 10 && lastCell[2] == 19);
 
-    Mesh empty;
-    makeSupershape(&empty, 1, 0);
-    makeSupershape(&empty, 1, -3);
-    EXPECT_TRUE(empty.vertices == nullptr && empty.triangles == nullptr);
-}
-
-TEST(Generators, RingStartsOnTheYAxisAndAlmostCloses)
-{
     Mesh ring;
     makeRing(&ring);
     ASSERT_EQ(ring.vertexCount, 12);
-    EXPECT_EQ(ring.triangleCount, 0);
-    EXPECT_TRUE(ring.vertices[0].x == 0 && ring.vertices[0].y == 3 && ring.vertices[0].z == 0);
-    EXPECT_TRUE(ring.normals[0].x == 0 && ring.normals[0].y == 4);
-    // Vertex 11 sits at 6.28 rad, about 0.0032 rad (0.0096 units) short of vertex 0.
-    EXPECT_NEAR(ring.vertices[11].x, -3 * 0.0031853, 1e-4);
+    EXPECT_TRUE(ring.vertices[0].y == 3 && ring.normals[0].y == 4);
+    EXPECT_NEAR(ring.vertices[11].x, -3 * 0.0031853, 1e-4);  // 6.28 rad: just short of closing
 }
 
-TEST(Generators, TerrainGridPositionsTextureCoordinatesAndTriangles)
+TEST(Generators, TerrainGridAndLakes)
 {
     std::vector<unsigned char> grey(kColourMapBytes, 100);
     Mesh terrain;
     makeTerrain(&terrain, 80, 80, 2.0f, grey.data());
-    ASSERT_EQ(terrain.vertexCount, 6400);
-    ASSERT_EQ(terrain.triangleCount, 12800);
+    ASSERT_EQ(std::make_pair(terrain.vertexCount, terrain.triangleCount), std::make_pair(6400, 12800));
     expectIndicesInRange(terrain);
-    for (int r = 0; r < 80; ++r)
-        for (int c = 0; c < 80; ++c) {
-            const int k = r * 80 + c;
-            const Vertex& v = terrain.vertices[k];
-            ASSERT_TRUE(v.y == -100 && v.x == 2.0f * c && v.z == 2.0f * r) << k;
-            ASSERT_NEAR(terrain.extras[k].s, r / 80.0f, 1e-5f);
-            ASSERT_NEAR(terrain.extras[k].t, c / 80.0f, 1e-5f);
-        }
-    // 2 x 79 x 79 cells are filled; the rest stay (0, 0, 0).
-    const int filled = 2 * 79 * 79;
-    EXPECT_FALSE(terrain.triangles[3 * (filled - 1)] == 0 && terrain.triangles[3 * (filled - 1) + 1] == 0);
-    for (int i = 3 * filled; i < 3 * 12800; ++i) ASSERT_EQ(terrain.triangles[i], 0);
-    const int32_t first[6] = {81, 1, 0, 0, 80, 81};  // first cell (c = 1, r = 0): A = 1, B = 81
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(terrain.triangles[i], first[i]);
-    // One winding gives one side; the unfilled (0, 0, 0) triangles add nothing.
-    computeNormals(&terrain);
-    for (int k = 0; k < 6400; ++k) {
-        const Vector3& n = terrain.normals[k];
-        ASSERT_TRUE(n.x == 0 && n.z == 0 && std::fabs(n.y) == 1 && n.y == terrain.normals[0].y) << k;
+    for (int k : {0, 81, 6399}) {
+        const Vertex& v = terrain.vertices[k];
+        EXPECT_TRUE(v.y == -100 && v.x == 2.0f * (k % 80) && v.z == 2.0f * (k / 80)) << k;
+        EXPECT_NEAR(terrain.extras[k].s + terrain.extras[k].t, (k / 80 + k % 80) / 80.0f, 1e-5f) << k;
     }
+    const int32_t first[6] = {81, 1, 0, 0, 80, 81};  // first cell (c = 1, r = 0); 2 x 79 x 79 filled
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(terrain.triangles[i], first[i]);
+    EXPECT_EQ(terrain.triangles[3 * 2 * 79 * 79 - 1], 6399);
+    computeNormals(&terrain);
+    for (int k = 0; k < 6400; ++k) ASSERT_EQ(terrain.normals[k].y, 1.0f) << k;
 
-    // Not square: 3 columns, 7 rows, 21 pixels row-major; nothing is read past the map.
-    std::vector<unsigned char> small(21 * 3);
-    for (int k = 0; k < 63; ++k) small[k] = static_cast<unsigned char>(10 * (k / 3));
-    Mesh narrow;
-    makeTerrain(&narrow, 3, 7, 1.0f, small.data());
-    ASSERT_EQ(narrow.vertexCount, 21);
-    ASSERT_EQ(narrow.triangleCount, 42);
-    expectIndicesInRange(narrow);
-    for (int k = 0; k < 21; ++k)
-        EXPECT_TRUE(narrow.vertices[k].y == -10 * k && narrow.vertices[k].x == k % 3 && narrow.vertices[k].z == k / 3) << k;
-}
-
-TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
-{
     struct Case {
         const char* what;
         unsigned char fill;
@@ -229,17 +121,13 @@ TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
     const std::vector<std::pair<int, unsigned char>> corners = {{0, 255}, {79, 255}, {6320, 255}, {6399, 255}};
     const Case cases[] = {
         {"blue among white", 255, {{in, 255}}, in, -255},
-        {"blue among black", 0, {{in, 255}}, in, 0},
-        {"254 is not blue: its own average", 0, {{in, 254}}, in, -84},
-        {"254 among white", 255, {{in, 254}}, in, -84},
+        {"254 is not blue: its own average", 255, {{in, 254}}, in, -84},
         {"a blue neighbour counts with its own average, 85", 255, {{in, 255}, {in + 1, 255}}, in, -(255 * 3 + 85) / 4},
         {"at a row's end the right neighbour is the next row's first", 255, {{rowEnd, 255}, {rowEnd + 1, 0}}, rowEnd,
          -(255 * 3 + 0) / 4},
         // On the border, neighbours outside the map stand in with the pixel's own average, 85.
-        {"corner 0: above and before outside", 255, corners, 0, -(255 + 85 + 85 + 255) / 4},
-        {"corner 79: only above outside", 255, corners, 79, -(255 + 85 + 255 + 255) / 4},
-        {"corner 6320: only below outside", 255, corners, 6320, -(255 + 255 + 255 + 85) / 4},
-        {"corner 6399: after and below outside", 255, corners, 6399, -(85 + 255 + 255 + 85) / 4},
+        {"corner 0", 255, corners, 0, -(255 + 85 + 85 + 255) / 4},
+        {"corner 6399", 255, corners, 6399, -(85 + 255 + 255 + 85) / 4},
     };
     for (const Case& c : cases) {
         std::vector<unsigned char> map(kColourMapBytes, c.fill);
@@ -247,76 +135,10 @@ TEST(Generators, TerrainBluePixelsTakeTheirNeighboursMean)
             map[3 * k] = map[3 * k + 1] = 0;
             map[3 * k + 2] = blue;
         }
-        Mesh terrain;
-        makeTerrain(&terrain, 80, 80, 2.0f, map.data());
-        EXPECT_EQ(terrain.vertices[c.k].y, c.height) << c.what;
+        Mesh lakes;
+        makeTerrain(&lakes, 80, 80, 2.0f, map.data());
+        EXPECT_EQ(lakes.vertices[c.k].y, c.height) << c.what;
     }
-}
-
-TEST(WorldGeometry, NormalsEqualTheQuadraticScanOnEveryMeshAndAreFaster)
-{
-    setUpWorldOnce();
-    Mesh* meshes[] = {terrainMesh, bigShape, shape1, shape2, shape4, shape5, shape6, shape5Fine, shape7, shape3};
-    for (Mesh* mesh : meshes) {
-        Mesh* reference = copyWithoutNormals(*mesh);
-        quadraticNormals(reference);
-        ASSERT_EQ(std::memcmp(mesh->normals, reference->normals, sizeof(Vector3) * mesh->vertexCount), 0);
-    }
-    // Smooth unit normals: the lakes and slopes of the test map give no zero sums.
-    for (int j = 0; j < 6400; ++j) ASSERT_NEAR(Vector3(terrainMesh->normals[j]).length(), 1.0f, 1e-5f);
-
-    auto msFor = [](auto normalPass, Mesh* mesh) {
-        const auto t0 = std::chrono::steady_clock::now();
-        normalPass(mesh);
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    };
-    const double linearMs = msFor(computeNormals, copyWithoutNormals(*terrainMesh));
-    const double quadraticMs = msFor(quadraticNormals, copyWithoutNormals(*terrainMesh));
-    std::printf("terrain normals: single pass %.3f ms, quadratic scan %.3f ms, ratio %.0f\n", linearMs,
-                quadraticMs, quadraticMs / linearMs);
-    EXPECT_GE(quadraticMs / linearMs, 10.0);
-}
-
-TEST(WorldGeometry, RandomSequenceTrailsRibbonAndMorphsAfterSetUp)
-{
-    setUpWorldOnce();
-    // The sequence from state 1 begins 41, 18467: y = 41 mod 4 - 1, x = 18467 mod 4 - 2.
-    EXPECT_TRUE(trailHeads[0].x == 1 && trailHeads[0].y == 0 && trailHeads[0].z == 1);
-    demo::resetRandom();
-    int value201 = 0;
-    for (int i = 0; i < 201; ++i) value201 = demo::rand();
-    EXPECT_EQ(randomValueAfterSetUp, value201) << "the set-up takes exactly 200 values";
-    for (const Vertex& head : trailHeads)
-        EXPECT_TRUE(head.x >= -2 && head.x <= 1 && head.y >= -1 && head.y <= 2) << head.x << " " << head.y;
-
-    for (const Trail& trail : trails) {
-        ASSERT_EQ(trail.pointCount, 15);
-        EXPECT_EQ(trail.points[0].a, 0.5f);
-        EXPECT_NEAR(trail.points[14].a, 0.0333f, 1e-4f);
-    }
-
-    ASSERT_EQ(ribbon.stripSegmentCount, 500);
-    EXPECT_EQ(ribbon.stripVertices[1497].z, -499);
-    EXPECT_EQ(ribbon.stripVertices[1].a, 0.7f);
-    EXPECT_EQ(ribbon.stripVertices[2].a, 0.1f);
-    EXPECT_NEAR(ribbon.stripVertices[1497].u, 24.95f, 1e-3f);
-    const int32_t firstTriples[12] = {0, 3, 1, 3, 4, 1, 4, 5, 2, 4, 2, 1};
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(ribbon.stripIndices[i], firstTriples[i]);
-    EXPECT_EQ(*std::max_element(ribbon.stripIndices, ribbon.stripIndices + 3 * 1000), 752) << "the drawn triangles";
-    EXPECT_EQ(ribbon.stripIndices[3 * 1999], 1501) << "the last row names vertices past the store";
-
-    // morphC has taken two of its three steps from shape3 toward shape5.
-    EXPECT_EQ(morphC->steps, 3);
-    EXPECT_EQ(std::make_pair(morphC->currentKey, morphC->stepCounter), std::make_pair(0, 2.0f));
-    const Mesh* target = morphC->mesh();
-    ASSERT_EQ(target->vertexCount, shape3->vertexCount);
-    for (int i = 0; i < target->vertexCount; ++i) {
-        const float expected = shape3->vertices[i].x + 2.0f / 3.0f * (shape5->vertices[i].x - shape3->vertices[i].x);
-        ASSERT_NEAR(target->vertices[i].x, expected, 1e-4f);
-    }
-    EXPECT_EQ(morphA->keyCount, 4);
-    EXPECT_EQ(morphA->keyMeshes[3], shape5);
-    EXPECT_EQ(morphB->keyMeshes[0], shape6);
 }
 
 TEST(Morph, StepsReachTheNextKeyAndComeBackAround)
@@ -336,9 +158,7 @@ TEST(Morph, StepsReachTheNextKeyAndComeBackAround)
     morph.init(2, 100);
     morph.setKey(0, &a);
     morph.setKey(1, &b);
-    Mesh* target = morph.mesh();
-    ASSERT_NE(target->triangles, a.triangles);
-    EXPECT_EQ(target->triangles[5], a.triangles[5]);
+    const Mesh* target = morph.mesh();
     EXPECT_EQ(run(morph, 99), std::make_pair(0, 99.0f));
     EXPECT_EQ(run(morph, 1), std::make_pair(1, 0.0f));
     EXPECT_LT(largestGap(*target, b), 1e-3f);
@@ -346,17 +166,10 @@ TEST(Morph, StepsReachTheNextKeyAndComeBackAround)
     EXPECT_LT(largestGap(*target, a), 1e-3f);
     for (int i = 0; i < a.vertexCount; ++i) ASSERT_EQ(target->vertices[i].r, 0.5f) << "colours stay key 0's";
 
-    MorphSequence still;  // one key: nothing moves (equal values; adding 0 may turn -0 into +0)
-    still.init(1, 100);
-    still.setKey(0, &b);
-    EXPECT_EQ(run(still, 150).first, 0);
-    EXPECT_EQ(largestGap(*still.mesh(), b), 0);
-
     MorphSequence truncated;
     truncated.init(2, 3.6f);
     truncated.setKey(0, &a);
     truncated.setKey(1, &b);
-    EXPECT_EQ(truncated.steps, 3);
     EXPECT_EQ(run(truncated, 2), std::make_pair(0, 2.0f));
     EXPECT_EQ(run(truncated, 1), std::make_pair(1, 0.0f));
 
@@ -366,61 +179,36 @@ TEST(Morph, StepsReachTheNextKeyAndComeBackAround)
     EXPECT_EQ(noKeys.mesh()->vertexCount, 0);
 }
 
-TEST(Trails, FollowingMovesPositionOnlyAndConverges)
+TEST(Trails, PointsChaseTheirLeaderPositionOnly)
 {
     Vertex leader(4, 8, -12), follower(0, 0, 0);
-    leader.r = 0.1f;
-    leader.u = 7;
     const float look[6] = {0.3f, 0.6f, 0.9f, 0.123f, 0.7f, -3.1f};  // r, g, b, a, u, v
     std::memcpy(&follower.r, look, sizeof look);
     followPoint(follower, leader, 4);
     EXPECT_TRUE(follower.x == 1 && follower.y == 2 && follower.z == -3);
     EXPECT_EQ(std::memcmp(&follower.r, look, sizeof look), 0);
 
+    std::vector<Vertex> points(15);
     Trail trail;
     trail.pointCount = 15;
-    trail.points = new Vertex[15];
-    for (int j = 0; j < 15; ++j) {
-        trail.points[j].setPosition(0.1f * j, 0, 0);
-        trail.points[j].a = 0.5f - 0.03f * j;
-    }
-    const Vertex head(2, -1, 5);
-    trail.update(head);
-    EXPECT_EQ(trail.points[0].x, 2);
-    EXPECT_FLOAT_EQ(trail.points[1].x, 0.1f + (2 - 0.1f) / 4);  // a quarter of the way
-    EXPECT_FLOAT_EQ(trail.points[1].z, 5.0f / 4);
-    for (int i = 0; i < 300; ++i) trail.update(head);
-    for (int j = 0; j < 15; ++j) {
-        const Vertex& p = trail.points[j];
-        EXPECT_LT(std::fabs(p.x - 2) + std::fabs(p.y + 1) + std::fabs(p.z - 5), 1e-4) << j;
-        EXPECT_FLOAT_EQ(p.a, 0.5f - 0.03f * j);
-    }
-}
+    trail.points = points.data();
+    for (int j = 0; j < 15; ++j) points[j].setPosition(0.1f * j, 0, 0);
+    trail.update(Vertex(2, -1, 5));
+    EXPECT_EQ(points[0].x, 2);
+    EXPECT_FLOAT_EQ(points[1].x, 0.1f + (2 - 0.1f) / 4);  // a quarter of the way
+    EXPECT_FLOAT_EQ(points[14].x, 1.4f + (points[13].x - 1.4f) / 4);
 
-TEST(Trails, RibbonFollowsItsHeadAndLeavesItsLastThirdAlone)
-{
+    // The ribbon: row 0 moves by the offset, rows up to two thirds chase a seventh of the way.
+    std::vector<Vertex> vertices(1500);
     Ribbon ribbon;
     ribbon.stripSegmentCount = 500;
-    ribbon.stripVertices = new Vertex[1500];
-    for (int i = 0; i < 1500; ++i) {
-        ribbon.stripVertices[i].setPosition(static_cast<float>(i % 3), 0, -static_cast<float>(i / 3));
-        ribbon.stripVertices[i].a = 0.3f;
-        ribbon.stripVertices[i].u = 0.01f * i;
-    }
-    const std::vector<Vertex> before(ribbon.stripVertices, ribbon.stripVertices + 1500);
-
-    ribbon.update(Vertex(0, 0, 0));
-    EXPECT_EQ(ribbon.stripVertices[0].z, 0);
-    EXPECT_FLOAT_EQ(ribbon.stripVertices[3].z, -1 + 1.0f / 7);  // a seventh toward row 0
-    // Later rows chase their leader's position of this same update.
-    EXPECT_FLOAT_EQ(ribbon.stripVertices[6].z, -2 + (2 - 6.0f / 7) / 7);
-    EXPECT_FLOAT_EQ(ribbon.stripVertices[999].z, before[999].z + (ribbon.stripVertices[996].z - before[999].z) / 7);
-    for (int i = 0; i < 40; ++i) ribbon.update(Vertex(0.5f, -0.25f, 1));
-    EXPECT_FLOAT_EQ(ribbon.stripVertices[1].x, 1 + 40 * 0.5f);
-    EXPECT_FLOAT_EQ(ribbon.stripVertices[2].y, -10);
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_TRUE(sameBits(ribbon.stripVertices[i].a, before[i].a) && sameBits(ribbon.stripVertices[i].u, before[i].u)) << i;
-    EXPECT_EQ(std::memcmp(ribbon.stripVertices + 1000, before.data() + 1000, 500 * sizeof(Vertex)), 0);
+    ribbon.stripVertices = vertices.data();
+    for (int i = 0; i < 1500; ++i) vertices[i].setPosition(static_cast<float>(i % 3), 0, -static_cast<float>(i / 3));
+    ribbon.update(Vertex(0, 0, 1));
+    EXPECT_EQ(vertices[0].z, 1);
+    EXPECT_FLOAT_EQ(vertices[3].z, -1 + 2.0f / 7);
+    EXPECT_FLOAT_EQ(vertices[999].z, -333 + (vertices[996].z + 333) / 7);
+    EXPECT_EQ(vertices[1000].z, -333) << "the last third stays";
 }
 
 // A camera's volume lets go only of spheres wholly outside one of its six sides.

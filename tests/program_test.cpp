@@ -1,6 +1,8 @@
 // program_test.cpp -- the message loop's ways out, the command line, and the headless modes
 #include <GL/gl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "app/show.h"
 #include "app/window.h"
 #include "support/gl_test.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -58,10 +61,10 @@ struct Result {
     std::string output;
 };
 
-Result runDemo(const std::string& arguments)
+// A shell command line; "$DEMO_BINARY" is the demo.
+Result runShell(const std::string& script)
 {
-    const char* binary = std::getenv("DEMO_BINARY");
-    std::string command = std::string(binary ? binary : "./demo") + " " + arguments + " 2>&1";
+    std::string command = "(" + script + ") 2>&1";
     Result result{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
@@ -70,6 +73,14 @@ Result runDemo(const std::string& arguments)
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+Result runDemo(const std::string& arguments) { return runShell("\"$DEMO_BINARY\" " + arguments); }
+
+// "video,<seconds>" and "audio,<seconds>" lines of a video file.
+std::string streamDurations(const std::string& file)
+{
+    return runShell("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " + file).output;
 }
 
 std::string readWholeFile(const std::string& path)
@@ -87,24 +98,19 @@ int countLines(const std::string& text)
 
 }  // namespace
 
-TEST_F(MessageLoopTest, EscapeEndsTheLoopWithExitCodeZeroBeforeAnyFrame)
+// Escape, or a window closed by the system, ends the loop with exit code 0. Pending messages
+// are handled before the next frame; once a process has seen one close, SDL hands a later
+// pushed one over a pump later, so a frame may come first.
+TEST_F(MessageLoopTest, EscapeOrAClosedWindowEndsTheLoopWithExitCodeZero)
 {
-    OneEntryTimeline show;
-    pushTestInput(TestInput::EscapeDown);
-    FrameLimit limit(1000);
-    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
-    EXPECT_EQ(drawnFrames, 0) << "pending messages are handled before the next frame";
-}
-
-TEST_F(MessageLoopTest, AWindowClosedByTheSystemEndsTheLoopLikeEscape)
-{
-    OneEntryTimeline show;
-    pushTestInput(TestInput::WindowClose);
-    FrameLimit limit(1000);
-    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
-    // Ended by the quit message, not the frame limit. Once a process has seen one close, SDL
-    // hands a later pushed one over a pump later, so a frame may come first.
-    EXPECT_LE(drawnFrames, 1);
+    for (auto [input, framesAtMost] : {std::pair{TestInput::EscapeDown, 0}, {TestInput::WindowClose, 1}}) {
+        OneEntryTimeline show;
+        drawnFrames = 0;
+        pushTestInput(input);
+        FrameLimit limit(1000);
+        EXPECT_EQ(messageLoop(show.timeline, limit), 0);
+        EXPECT_LE(drawnFrames, framesAtMost);
+    }
 }
 
 TEST_F(MessageLoopTest, OtherKeysClicksAndMouseMovesChangeNothing)
@@ -127,7 +133,14 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
 {
     const char* bad[] = {"--bogus", "--fps", "--fps 0", "--fps x", "--stills /tmp/s --at x",
                          "--stills /tmp/s --at 10,,20", "--stills /tmp/s", "--at 100",
-                         "--capture", "--capture x.mp4 --until soon", "--data"};
+                         "--capture", "--capture x.mp4 --until soon", "--data", "--scene 3",
+                         "--benchmark --scene 11", "--benchmark --until 5 --scene 2", "--start soon",
+                         "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
+                         "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
+                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5"};
+    std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
+    for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
+    EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
@@ -165,16 +178,14 @@ TEST(HeadlessModeTest, StillsAreWrittenAtTheirShowTimes)
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
 // that paints every frame: the title, the blurred cube cloud just after its switch, the
 // culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
-TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
+TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
 {
-    const std::vector<std::string> times = {"5000", "10250", "30000", "67000"};
     std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
     std::string painted = fast + "_painted";
-    std::string common = "--data " + testDataDir() + " --fps 4 --at " + times[0];
-    for (size_t i = 1; i < times.size(); ++i) common += "," + times[i];
+    std::string common = "--data " + testDataDir() + " --fps 4 --at 5000,10250,30000,67000";
     ASSERT_EQ(runDemo(common + " --stills " + fast).exitCode, 0);
     ASSERT_EQ(runDemo(common + " --stills " + painted + " --paint-all-frames").exitCode, 0);
-    for (const std::string& t : times) {
+    for (std::string t : {"5000", "10250", "30000", "67000"}) {
         std::string still = readWholeFile(fast + "/" + t + ".png");
         EXPECT_GT(still.size(), 1000u) << t;
         EXPECT_TRUE(still == readWholeFile(painted + "/" + t + ".png")) << "the still at " << t << " ms differs";
@@ -183,12 +194,72 @@ TEST(HeadlessModeTest, FastForwardStillsAreTheBytesOfARunThatPaintsEveryFrame)
     std::filesystem::remove_all(painted);
 }
 
-TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
+TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
+{
+    setenv("LP_NUM_THREADS", "1", 1);
+    Result result = runDemo("--data " + testDataDir() + " --benchmark --scene 5 --fps 4");
+    unsetenv("LP_NUM_THREADS");
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    // Ten seconds at four frames a second, the one scene reported.
+    EXPECT_NE(result.output.find("{\"scene\": 5, \"frames\": 40,"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("\"scene\": "), result.output.rfind("\"scene\": ")) << result.output;
+    EXPECT_NE(result.output.find("\"lp_num_threads\": \"1\""), std::string::npos) << result.output;
+}
+
+// A show started late is fast-forwarded, then its clock and its soundtrack take up the same
+// show time (a window on SDL's offscreen driver, the dummy audio device).
+TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
+{
+    std::string log = testing::TempDir() + "late_start_" + std::to_string(getpid()) + ".log";
+    std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + std::string(std::getenv("DEMO_BINARY")) +
+                          "' --data '" + testDataDir() + "' --start 3000 --windowed >'" + log + "' 2>&1 & p=$!; " +
+                          "for i in $(seq 600); do grep -q 'first real-time' '" + log + "' && break; sleep 0.1; done; " +
+                          "kill -TERM $p; wait $p";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::string output = readWholeFile(log);
+    std::filesystem::remove(log);
+    size_t line = output.find("first real-time frame");
+    ASSERT_NE(line, std::string::npos) << output;
+    unsigned showMs = 0;
+    double musicMs = 0;
+    ASSERT_EQ(std::sscanf(output.c_str() + line, "first real-time frame: show %u ms, soundtrack %lf ms", &showMs, &musicMs), 2)
+        << output;
+    EXPECT_GE(showMs, 3000u);
+    EXPECT_LT(showMs, 5000u) << "the clock went on from the start time";
+    EXPECT_NEAR(musicMs, showMs, 100) << "the soundtrack starts where the picture does";
+}
+
+TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
+{
+    std::string dir = testing::TempDir() + "whole_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    // A file size limit of 1 kB fails every write past it, as a full disk would.
+    const std::string cases[] = {"--stills " + dir + " --at 0,250", "--contact-sheet " + dir + "/s.png --at 0"};
+    for (const std::string& arguments : cases) {
+        Result result = runShell("ulimit -f 1; \"$DEMO_BINARY\" --data " + testDataDir() + " " + arguments);
+        EXPECT_EQ(result.exitCode, 1) << arguments << ": " << result.output;
+        EXPECT_NE(result.output.find("could not write " + dir), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::is_empty(dir)) << arguments;
+    }
+    Result result = runShell("\"$DEMO_BINARY\" --data " + testDataDir() + " --stills " + dir +
+                             " --at 0,148000 & sleep 2; kill -TERM $!; wait $!");
+    EXPECT_EQ(result.exitCode, 143) << result.output;
+    EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
+    std::filesystem::remove_all(dir);
+
+    // With no display at all the show says so at once.
+    result = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 \"$DEMO_BINARY\" --windowed");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("demo: no display"), std::string::npos) << result.output;
+}
+
+TEST(ShowWithoutData, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
 {
     std::string empty = testing::TempDir() + "nodata_" + std::to_string(getpid());
     std::filesystem::create_directories(empty);
     // Two frames a second keep the run short; every scene still starts and draws.
-    Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at 149900");
+    const std::string afterTheShow = std::to_string(showDurationMs() + 100);
+    Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at " + afterTheShow);
     EXPECT_EQ(result.exitCode, 0) << result.output;
     const char* expected[] = {
         "terrainheh.bmp: Could not load texture", "logo.bmp: Could not load texture",
@@ -203,24 +274,68 @@ TEST(HeadlessModeTest, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToIt
         EXPECT_EQ(result.output.find(message, first + 1), std::string::npos) << message << " twice";
     }
     EXPECT_EQ(countLines(result.output), 12) << result.output;
-    EXPECT_TRUE(std::filesystem::exists(empty + "/149900.png"));
+    EXPECT_TRUE(std::filesystem::exists(empty + "/" + afterTheShow + ".png"));
     std::filesystem::remove_all(empty);
 }
 
-TEST(HeadlessModeTest, CaptureWithoutFfmpegSaysSoAndFails)
+TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
 {
     std::string dir = testing::TempDir() + "nopath_" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
-    std::string binary = std::filesystem::absolute(std::getenv("DEMO_BINARY")).string();
-    std::string command = "PATH=" + dir + " " + binary + " --capture " + dir + "/x.mp4 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    std::array<char, 512> buffer;
-    while (fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
-    int status = pclose(pipe);
-    EXPECT_NE(WEXITSTATUS(status), 0);
-    EXPECT_NE(output.find("ffmpeg"), std::string::npos) << output;
+    Result result = runShell("PATH=" + dir + " \"$(realpath $DEMO_BINARY)\" --capture " + dir + "/x.mp4");
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_NE(result.output.find("ffmpeg"), std::string::npos) << result.output;
+
+    // An ffmpeg that never reads: a SIGTERM still ends the capture within 2 s.
+    std::ofstream(dir + "/ffmpeg") << "#!/bin/sh\nexec sleep 60\n";
+    std::filesystem::permissions(dir + "/ffmpeg", std::filesystem::perms::owner_all);
+    result = runShell("PATH=" + dir + ":$PATH \"$DEMO_BINARY\" --data " + testDataDir() + " --capture " + dir +
+                      "/x.mp4 & pid=$!; sleep 2; kill -TERM $pid; start=$(date +%s%N); "
+                      "(sleep 10; kill -KILL $pid) >/dev/null 2>&1 & wait $pid; code=$?; "
+                      "echo ended $(( ($(date +%s%N) - start) / 1000000 )) ms; exit $code");
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("stopped taking frames"), std::string::npos) << result.output;
+    int endedMs = std::atoi(result.output.substr(result.output.rfind("ended ") + 6).c_str());
+    EXPECT_LT(endedMs, 2000) << result.output;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/x.mp4"));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
+{
+    std::string dir = testing::TempDir() + "sound_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    for (const auto& file : std::filesystem::directory_iterator(testDataDir()))
+        std::filesystem::copy(file.path(), dir);
+    std::string mp3 = dir + "/quirky.mp3";
+    std::string real = readWholeFile(mp3);
+    // Empty, text, a cut of the real file (0.4 s), and a FIFO nobody writes.
+    for (const std::string& soundtrack : {std::string(), std::string("text"), real.substr(0, 10000)}) {
+        std::ofstream(mp3, std::ios::binary | std::ios::trunc) << soundtrack;
+        Result result = runDemo("--data " + dir + " --capture " + dir + "/x.mp4 --until 1000");
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(streamDurations(dir + "/x.mp4"), "video,1.000000\naudio,1.000000\n") << soundtrack.size();
+    }
+    for (const char* name : {"quirky.mp3", "terrainheh.bmp", "mapclr.raw"}) {
+        std::filesystem::remove(dir + "/" + name);
+        mkfifo((dir + "/" + name).c_str(), 0600);
+    }
+    Result result = runShell("timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 --until 500");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    for (const char* message : {"quirky.mp3 cannot be played (not a regular file)",
+                                "Failed to open DIB file terrainheh.bmp", "Could not load RAW image"})
+        EXPECT_NE(result.output.find(message), std::string::npos) << message;
+
+    // Ctrl-C in a terminal signals the whole process group: the video ends whole, exit 0.
+    std::filesystem::remove(mp3);
+    std::filesystem::copy(testDataDir() + "/quirky.mp3", mp3);
+    result = runShell("setsid timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 & "
+                      "sleep 2; kill -INT -$!; wait $!");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    std::string durations = streamDurations(dir + "/x.mp4");
+    double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
+    EXPECT_GT(video, 0.1) << durations;
+    EXPECT_NEAR(audio, video, 0.002) << durations;
     std::filesystem::remove_all(dir);
 }
 

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
-#include "app/world.h"
 #include "geometry/spline_path.h"
 #include "platform/platform.h"
 #include "render/camera.h"
@@ -16,6 +14,9 @@
 #include "scenes/scene_steps.h"
 #include "support/gl_test.h"
 #include "support/stills.h"
+#include "timeline/schedule.h"
+#include "world/random.h"
+#include "world/world.h"
 
 namespace {
 
@@ -137,110 +138,15 @@ TEST(TunnelFlights, FirstTunnelRestsOnItsLastSampleAndWideTunnelLeavesTheCamera)
 
 // ---- entries 2 and 3: the drifting triangles ---------------------------------------------
 
-TEST(DriftingTriangles, SeedingTakesFourRandomValuesPerTriangleInOrder)
-{
-    demo::resetRandom();
-    seedDriftingTriangles();
-    ReferenceRandom reference;
-    for (int i = 0; i < kDriftingTriangleCount; ++i) {
-        int r8 = reference.next() % 8, r10 = reference.next() % 10;
-        int r2 = reference.next() % 2, flag = reference.next() % 10;
-        SCOPED_TRACE(i);
-        EXPECT_FLOAT_EQ(particles[i].y, static_cast<float>(r8 * std::cos(i)));
-        EXPECT_FLOAT_EQ(particles[i].x, static_cast<float>(r10 * std::sin(i) - 10));
-        EXPECT_EQ(particles[i].z, 0);
-        EXPECT_FLOAT_EQ(particleSpeeds[i], r2 ? 0.4f : 0.3f);
-        EXPECT_EQ(particleFlags[i], flag == 3);
-    }
-    EXPECT_EQ(demo::rand(), reference.next());  // exactly 200 calls
-}
-
-class DriftingTrianglesGl : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        camera.setPerspective(5, 2000);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
-        glDisable(GL_FOG);
-        for (int i = 0; i < kDriftingTriangleCount; ++i) {  // all parked far off to the side
-            particles[i] = Vertex(-100, 0, 0);
-            particleSpeeds[i] = 0.3f;
-            particleFlags[i] = false;
-        }
-    }
-
-    static void drawOnWhite(bool enlargeFlagged)
-    {
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        placeCamera(0, 0, -25);
-        drawDriftingTriangles(enlargeFlagged);
-        glFinish();
-    }
-
-    // Share of the pixels of a rectangle darker than the outline's edge, and not quite white.
-    static double dark(const Still& s, int x0, int y0, int x1, int y1)
-    {
-        return s.share(x0, y0, x1, y1, [](const uint8_t* p) { return brightness(p) < 60; });
-    }
-    static double notWhite(const Still& s, int x0, int y0, int x1, int y1)
-    {
-        return s.share(x0, y0, x1, y1, [](const uint8_t* p) { return brightness(p) < 255; });
-    }
-};
-
-TEST_F(DriftingTrianglesGl, ATriangleAtXTwentyIsDrawnAgainAndRespawnsOnlyBeyond)
-{
-    particles[0] = Vertex(19.5f, 3, 0);
-    particleSpeeds[0] = 0.5f;
-    particleFlags[0] = true;
-    demo::resetRandom();
-    drawOnWhite(false);
-    EXPECT_EQ(particles[0].x, 20);  // reached exactly 20: stays in play
-    EXPECT_EQ(particles[0].y, 3);
-
-    drawOnWhite(false);  // drawn at 20, moved to 20.5: back on the left
-    ReferenceRandom reference;
-    int r8 = reference.next() % 8, r10 = reference.next() % 10, flag = reference.next() % 10;
-    EXPECT_FLOAT_EQ(particles[0].y, static_cast<float>(r8));
-    EXPECT_FLOAT_EQ(particles[0].x, static_cast<float>(r10 * std::sin(0.0) - 10));
-    EXPECT_EQ(particleFlags[0], flag == 3);
-    EXPECT_EQ(particleSpeeds[0], 0.5f);          // the speed is kept
-    EXPECT_EQ(demo::rand(), reference.next());  // three calls, no more
-    EXPECT_FLOAT_EQ(particles[1].x, -99.4f);     // the others moved on twice
-}
-
-// 25 units away, 1 world unit is about 37 pixels at the centre: the base, 2 units below the
-// apex, lies about 74 pixels below the centre (row 458), 96 for a flagged one drawn 1.3 times larger.
-TEST_F(DriftingTrianglesGl, BlackOutlineOnWhiteAndFlaggedOnesLarger)
-{
-    const int baseRows[2][2] = {{450, 466}, {472, 488}};
-    struct Case { bool flagged, enlarge; int base; };
-    for (Case c : {Case{false, false, 0}, Case{true, false, 0}, Case{true, true, 1}}) {
-        SCOPED_TRACE(c.enlarge);
-        particles[0] = Vertex(0, 0, 0);
-        particleFlags[0] = c.flagged;
-        drawOnWhite(c.enlarge);
-        Still s = readStill();
-        EXPECT_GT(dark(s, 500, baseRows[c.base][0], 524, baseRows[c.base][1]), 0);  // the base line
-        EXPECT_EQ(notWhite(s, 500, baseRows[1 - c.base][0], 524, baseRows[1 - c.base][1]), 0);
-        EXPECT_EQ(notWhite(s, 500, 400, 524, 445), 0);  // white inside the outline
-        EXPECT_EQ(notWhite(s, 500, 490, 524, 500), 0);  // and below it
-        EXPECT_EQ(notWhite(s, 0, 0, 1024, 300), 0);     // nothing else drawn
-    }
-}
-
 // ---- the show from entry 1 to entry 4, as a viewer sees it --------------------------------
 
-// Entries start at 10000, 28800, 47800 and 62300 ms of show time. At 10 frames a second every
-// entry start falls on a frame; the paths and the triangles simply move less far.
+// At 10 frames a second every entry start falls on a frame; the paths and the triangles simply
+// move less far. Times are ms after (or, negative, before the end of) the entries' starts.
 TEST(ShowEntries1To4, WhatAViewerSees)
 {
-    const std::vector<int> times = {12000, 20000, 28000, 30000, 38000, 47000,
-                                    49000, 55000, 62000, 63000, 67000, 71000};
+    auto at = [](int scene, int ms) { return static_cast<int>(sceneStartMs(scene)) + ms; };
+    const std::vector<int> times = {at(1, 2000), at(1, 10000), at(2, -800), at(2, 1200), at(2, 9200), at(3, -800),
+                                    at(3, 1200), at(3, 7200), at(4, -300), at(4, 700), at(4, 4700), at(5, -300)};
     std::vector<Still> stills = renderShowStills(times, 10);
     for (size_t i = 0; i < stills.size(); ++i) ASSERT_TRUE(stills[i].ok()) << times[i];
     auto dark = [](const uint8_t* p) { return brightness(p) < 60; };

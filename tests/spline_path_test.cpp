@@ -1,9 +1,12 @@
 // spline_path_test.cpp -- B-spline sampling, CMVM files good and broken, the shared sample helpers
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,37 +96,22 @@ TEST(SplinePathSampling, FourPointsGiveTwoSegmentsOfFifty)
     delete path;
 }
 
-TEST(SplinePathSampling, EqualPointsShortPathsAndTheAngleTail)
+TEST(SplinePathSampling, ShortPathsAndTheAngleTail)
 {
-    std::vector<Vertex> same(7, Vertex(2.5f, -4, 9));
-    SplinePath* path = pathOf(same, same);
-    std::vector<Vertex> out(50 * 7 - 100);
-    path->sampleEye(50, out.data());
-    for (const Vertex& v : out) expectPosition(v, 2.5, -4, 9);
-    delete path;
-
-    // Two points or fewer: no segment, nothing written.
-    for (int n : {0, 1, 2}) {
+    // Two points or fewer: no segment, nothing written. Three: one segment.
+    for (int n : {0, 1, 2, 3}) {
         std::vector<Vertex> points(n, Vertex(5, 5, 5));
-        path = pathOf(points, points);
-        Vertex untouched(-1, -1, -1);
-        path->sampleEye(50, &untouched);
-        path->sampleAngles(50, &untouched);
-        EXPECT_EQ(untouched.x, -1) << n;
-        delete path;
+        std::unique_ptr<SplinePath> path(pathOf(points, points));
+        std::vector<Vertex> out(51, Vertex(-1, -1, -1));
+        path->sampleEye(50, out.data());
+        path->sampleAngles(50, out.data());
+        EXPECT_EQ(out[0].x, n < 3 ? -1 : 5) << n;
+        EXPECT_EQ(out[50].x, -1) << n;
     }
-    // Three points: the smallest sampled path, one segment.
-    std::vector<Vertex> three = {Vertex(0, 0, 0), Vertex(6, 0, 0), Vertex(12, 0, 0)};
-    path = pathOf(three, three);
-    std::vector<Vertex> one(51, Vertex(-1, -1, -1));
-    path->sampleEye(50, one.data());
-    expectPosition(one[0], 6, 0, 0);
-    EXPECT_EQ(one[50].x, -1);
-    delete path;
 
     // The shared arrays: 50 n - 2 angle records, the last 98 left at their defaults.
     std::vector<Vertex> p = fourPoints();
-    std::vector<Vertex> angles = {Vertex(10, 20, 30), Vertex(10, 20, 30), Vertex(10, 20, 30), Vertex(10, 20, 30)};
+    std::vector<Vertex> angles(4, Vertex(10, 20, 30));
     delete cameraPath;
     cameraPath = pathOf(p, angles);
     resampleCameraPath();
@@ -170,6 +158,12 @@ TEST(SplinePathFile, ReadsAGoodFileAndIgnoresTrailingBytes)
     collectMessageBoxes(false);
 }
 
+static std::vector<uint8_t> withFloatAt(std::vector<uint8_t> bytes, size_t at, uint32_t bits)
+{
+    for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(bits >> (8 * i));
+    return bytes;
+}
+
 TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
 {
     std::vector<Vertex> p = fourPoints();
@@ -186,7 +180,9 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         {"most negative count", {0, 0, 0, 0x80}},
         {"huge count in a small file", {0xff, 0xff, 0xff, 0x7f, 1, 2, 3, 4}},
         {"4 + 72 n wraps in 32 bits", {0xe4, 0x38, 0x8e, 0x03}},  // n = 59652324: 72 n = 2^32 + 32
-        {"just over the point cap", {0xa1, 0x86, 0x01, 0x00}},    // n = 100001
+        {"just over the point cap", {0x11, 0x27, 0x00, 0x00}},    // n = 10001
+        {"a NaN position", withFloatAt(good, 4 + 36 * 2, 0x7fc00000)},
+        {"an infinite angle", withFloatAt(good, 4 + 36 * 7 + 32, 0xff800000)},
         {"record cut short", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 3 + 20)},
         {"second block missing", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 4)},
         {"one byte short", std::vector<uint8_t>(good.begin(), good.end() - 1)},
@@ -210,12 +206,18 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         EXPECT_TRUE(eyes == nullptr && angles == nullptr && n == -5) << c.what;
     }
 
-    collectedMessageBoxes().clear();
-    SplinePath missing(25);
-    missing.load("/nonexistent/sc9.CMVM");
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, "/nonexistent/sc9.CMVM");
-    EXPECT_EQ(missing.pointCount, 25);
+    // Missing, a folder, a FIFO nobody writes (refused at once, not waited on).
+    std::string fifo = testing::TempDir() + "path_fifo_" + std::to_string(getpid());
+    mkfifo(fifo.c_str(), 0600);
+    for (std::string name : {std::string("/nonexistent/sc9.CMVM"), testing::TempDir(), fifo}) {
+        collectedMessageBoxes().clear();
+        SplinePath missing(25);
+        missing.load(name.c_str());
+        ASSERT_EQ(collectedMessageBoxes().size(), 1u) << name;
+        EXPECT_EQ(collectedMessageBoxes()[0].caption, name);
+        EXPECT_EQ(missing.pointCount, 25);
+    }
+    unlink(fifo.c_str());
 
     // The exact size loads: the boundary just after "one byte short".
     collectedMessageBoxes().clear();

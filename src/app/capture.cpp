@@ -1,107 +1,205 @@
-// capture.cpp -- the show rendered to a video: every frame read back and piped to ffmpeg
+// capture.cpp -- the show (or a stretch of it) rendered to a video with its soundtrack:
+// frames read back one frame late, an encoder child fed from a thread of its own
 #include "app/capture.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/encoder_pipe.h"
+#include "audio/music_player.h"
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 namespace {
 
-std::string shellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+namespace fs = std::filesystem;
 
-class VideoCapture : public HeadlessObserver {
+// The sound runs this far ahead of the picture in the pipes: the encoder reads some sound
+// before it takes the first frames.
+constexpr long long kSoundLeadSamples = 4096;
+// A soundtrack longer than this is not decoded for a capture (the show is 150 s).
+constexpr double kLongestSoundtrackSeconds = 600;
+// Speed at the quality of a slower preset: measured on the show's frames.
+const char* const kEncoderPreset = "superfast";
+
+// Frame k of the virtual clock shows time floor(k * 1000 / fps) ms.
+long long firstFrameAtOrAfter(long long ms, int fps) { return (ms * fps + 999) / 1000; }
+
+class VideoCapture : public FrameObserver {
 public:
-    VideoCapture(std::FILE* pipe, int fps, long long untilMs)
-        : pipe_(pipe), fps_(fps), untilMs_(untilMs), startWall_(wallMilliseconds())
+    VideoCapture(const Options& options, std::string partialFile)
+        : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
+          fromMs_(std::max(0LL, options.fromMs)),
+          endMs_(options.untilMs >= 0 ? options.untilMs : static_cast<long long>(showDurationMs()))
     {
-        endMs_ = untilMs_ >= 0 ? static_cast<double>(untilMs_) : showDurationMs();
+        firstFrame_ = firstFrameAtOrAfter(fromMs_, fps_);
+        plannedFrames_ = std::max(0LL, firstFrameAtOrAfter(endMs_, fps_) - firstFrame_);
+        soundStart_ = firstFrame_ * kSoundtrackRate / fps_;
+        soundtrack_ = decodeSoundtrack(kLongestSoundtrackSeconds);
     }
+
+    bool start(std::string& error)
+    {
+        std::vector<std::string> argv = {
+            "ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+            "-probesize", "32", "-f", "rawvideo", "-pix_fmt", "rgb24",
+            "-video_size", std::to_string(frameWidth()) + "x" + std::to_string(frameHeight()),
+            "-framerate", std::to_string(fps_), "-i", "pipe:0",
+            "-probesize", "32", "-analyzeduration", "0", "-f", "s16le",
+            "-ar", std::to_string(kSoundtrackRate), "-ac", "1", "-i", "pipe:3",
+            "-map", "0:v", "-map", "1:a", "-vf", "vflip",
+            "-c:v", "libx264", "-preset", kEncoderPreset, "-crf", "18", "-pix_fmt", "yuv420p",
+            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", partial_};
+        startWall_ = wallMilliseconds();
+        return encoder_.start(argv, error);
+    }
+
+    // The lead-in before a clip is fast-forwarded: nothing of it reaches the pixels.
+    bool needsPixels(uint32_t showMs) const override { return showMs >= fromMs_; }
+    void frameBegins() override { frameStart_ = wallMilliseconds(); }
 
     bool frameDone(Timeline& timeline) override
     {
-        uint32_t now = showTimeOfFrame();
-        if (timeline.finished() || (untilMs_ >= 0 && now >= untilMs_)) return false;
-        readFramePixels(pixels_);
-        if (std::fwrite(pixels_.data(), 1, pixels_.size(), pipe_) != pixels_.size()) {
-            std::fprintf(stderr, "\ndemo: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
-            failed_ = true;
-            return false;
+        long long frame = static_cast<long long>(virtualFrameIndex());
+        if (frame < firstFrame_) {
+            advanceVirtualFrame();
+            return true;
         }
-        ++frames_;
-        if (frames_ % 15 == 0) printProgress(timeline, now);
+        if (timeline.finished() || frame - firstFrame_ >= plannedFrames_) return false;
+        glFinish();
+        double rendered = wallMilliseconds();
+        renderMs_ += rendered - frameStart_;
+        bool havePrevious = copyFrameAndTakePrevious(picture_);
+        readBackMs_ += wallMilliseconds() - rendered;
+        ++framesRead_;
+        if (havePrevious && !send()) return false;
+        if (framesRead_ % 15 == 0) printProgress(timeline);
         advanceVirtualFrame();
         return true;
     }
 
     int finish(int code) override
     {
+        bool interrupted = quitSignal() != 0;
+        if (takeLastFrameCopy(picture_) && send(true)) {
+            // Cut short: the picture runs on (its last frame) to the sound already sent.
+            while (soundSent_ > soundEndOfFrame(framesSent_ - 1) && send(true)) {}
+        }
+        std::string error;
+        bool ok = encoder_.finish(error);
         std::fprintf(stderr, "\n");
-        int status = pclose(pipe_);
-        if (status != 0 && !failed_) std::fprintf(stderr, "demo: ffmpeg failed (status %d)\n", status);
-        return failed_ || status != 0 ? 1 : code;
+        if (ok && framesSent_ == 0) error = "got no frame: the show ended first";
+        if (ok && error.empty()) {
+            std::error_code ec;
+            fs::rename(partial_, target_, ec);
+            if (ec) error = "could not rename it (" + ec.message() + ")";
+        }
+        if (!error.empty()) {
+            std::fprintf(stderr, "demo: could not write %s: ffmpeg %s\n", target_.c_str(), error.c_str());
+            std::error_code ec;
+            fs::remove(partial_, ec);
+            return 1;
+        }
+        printSummary(interrupted);
+        return code;
     }
 
 private:
-    void printProgress(const Timeline& timeline, uint32_t now)
+    // Sound samples from the clip's start to the end of clip frame `index`.
+    long long soundEndOfFrame(long long index) const { return (index + 1) * kSoundtrackRate / fps_; }
+
+    // Queues the held picture with the sound up to its end, and while the capture goes on
+    // a little past it (never past the planned end).
+    bool send(bool closing = false)
+    {
+        long long covering = soundEndOfFrame(framesSent_);
+        long long ahead = std::min(covering + kSoundLeadSamples, soundEndOfFrame(plannedFrames_ - 1));
+        long long upTo = std::max({closing ? covering : ahead, covering, soundSent_});
+        EncoderPipe::Chunk chunk;
+        chunk.sound = soundSamples(soundSent_, upTo);
+        chunk.picture = picture_;
+        if (!encoder_.push(std::move(chunk), closing)) return false;
+        soundSent_ = upTo;
+        ++framesSent_;
+        return true;
+    }
+
+    // Clip samples [from, to) as little-endian bytes; silence past the soundtrack's end.
+    std::vector<uint8_t> soundSamples(long long from, long long to) const
+    {
+        std::vector<uint8_t> bytes;
+        for (long long i = from; i < to; ++i) {
+            long long index = soundStart_ + i;
+            int16_t sample = index < static_cast<long long>(soundtrack_.size()) ? soundtrack_[index] : 0;
+            bytes.push_back(static_cast<uint8_t>(sample & 0xFF));
+            bytes.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+        }
+        return bytes;
+    }
+
+    void printProgress(const Timeline& timeline)
     {
         double elapsed = (wallMilliseconds() - startWall_) / 1000.0;
-        double rate = elapsed > 0 ? frames_ / elapsed : 0;
-        double framesLeft = std::max(0.0, (endMs_ - now) * fps_ / 1000.0);
-        int secondsLeft = rate > 0 ? static_cast<int>(framesLeft / rate) : 0;
-        std::fprintf(stderr, "\rcapture: scene %d/%d  show %6.1f s  %5.1f fps  time left %d:%02d   ",
-                     timeline.current + 1, timeline.count, now / 1000.0, rate, secondsLeft / 60,
+        long long encoded = encoder_.chunksWritten();
+        double rate = elapsed > 0 ? encoded / elapsed : 0;
+        int secondsLeft = rate > 0 ? static_cast<int>((plannedFrames_ - encoded) / rate) : 0;
+        std::fprintf(stderr, "\rcapture: scene %d/%d  show %6.1f s  %5.1f fps encoded  time left %d:%02d   ",
+                     timeline.current + 1, timeline.count, tickCount() / 1000.0, rate, secondsLeft / 60,
                      secondsLeft % 60);
     }
 
-    std::FILE* pipe_;
+    void printSummary(bool interrupted)
+    {
+        double wall = (wallMilliseconds() - startWall_) / 1000.0;
+        std::fprintf(stderr,
+                     "capture: %s%lld frames (%.2f s of video) in %.1f s; render %.1f s, read-back %.1f s, "
+                     "waiting for the encoder %.1f s; encoder CPU %.1f s\n",
+                     interrupted ? "stopped early, " : "", framesSent_, framesSent_ / static_cast<double>(fps_),
+                     wall, renderMs_ / 1000, readBackMs_ / 1000, encoder_.waitedMs() / 1000,
+                     encoder_.encoderCpuSeconds());
+    }
+
     int fps_;
-    long long untilMs_;
-    double endMs_;
-    double startWall_;
-    long long frames_ = 0;
-    bool failed_ = false;
-    std::vector<uint8_t> pixels_;
+    std::string target_, partial_;
+    long long fromMs_, endMs_;
+    long long firstFrame_ = 0, plannedFrames_ = 0;
+    long long soundStart_ = 0;
+    std::vector<int16_t> soundtrack_;
+    EncoderPipe encoder_;
+    std::vector<uint8_t> picture_;
+    long long framesRead_ = 0, framesSent_ = 0, soundSent_ = 0;
+    double startWall_ = 0, frameStart_ = 0, renderMs_ = 0, readBackMs_ = 0;
 };
 
 bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
 
+// Beside the target, with its extension, so that ffmpeg picks the same container.
+std::string partialFileFor(const std::string& target)
+{
+    fs::path path(target);
+    return (path.parent_path() / ("." + path.stem().string() + ".partial" + path.extension().string())).string();
+}
+
 }  // namespace
 
-std::unique_ptr<HeadlessObserver> makeCapture(const Options& options)
+std::unique_ptr<FrameObserver> makeCapture(const Options& options)
 {
     if (!ffmpegAvailable()) {
         std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
         return nullptr;
     }
-    std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 "
-                          "-video_size 1024x768 -framerate " + std::to_string(options.fps) +
-                          " -i pipe:0";
-    std::error_code ec;
-    bool withMusic = std::filesystem::is_regular_file("quirky.mp3", ec);
-    if (withMusic) command += " -i " + shellQuote(std::filesystem::absolute("quirky.mp3").string());
-    command += " -map 0:v";
-    if (withMusic) command += " -map 1:a -c:a aac -b:a 192k -shortest";
-    command += " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
-               " -movflags +faststart " + shellQuote(options.captureFile);
-    std::FILE* pipe = popen(command.c_str(), "w");
-    if (!pipe) {
-        std::fprintf(stderr, "demo: could not start ffmpeg\n");
+    auto capture = std::make_unique<VideoCapture>(options, partialFileFor(options.captureFile));
+    std::string error;
+    if (!capture->start(error)) {
+        std::fprintf(stderr, "demo: could not start ffmpeg (%s)\n", error.c_str());
         return nullptr;
     }
-    if (!withMusic) std::fprintf(stderr, "demo: quirky.mp3 not found; the video has no sound\n");
-    return std::make_unique<VideoCapture>(pipe, options.fps, options.untilMs);
+    return capture;
 }
-

@@ -5,4 +5,4 @@
 #include "app/headless.h"
 
 // Null after a one-line message when the capture cannot start (no ffmpeg).
-std::unique_ptr<HeadlessObserver> makeCapture(const Options& options);
+std::unique_ptr<FrameObserver> makeCapture(const Options& options);

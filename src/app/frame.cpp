@@ -7,8 +7,7 @@
 
 #include "render/blur.h"
 #include "timeline/timeline.h"
-
-ColourRGB clearColour;
+#include "world/world.h"
 
 namespace {
 bool framePainted = true;
@@ -19,7 +18,7 @@ void renderFrame(Timeline& timeline)
     glClearColor(clearColour.r, clearColour.g, clearColour.b, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    if (blurEnabled) renderBlurSource(timeline);
+    if (blurEnabled) renderBlurSource(timeline, clearColour);
     timeline.update();
     // Tested again: an init run by this update may have switched the blur on.
     if (blurEnabled) drawBlurOverlay(blurPasses, blurSpread, timeline);

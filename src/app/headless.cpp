@@ -6,21 +6,25 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/capture.h"
 #include "app/png.h"
-#include "app/world.h"
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace {
 
-class StillsWriter : public HeadlessObserver {
+class StillsWriter : public FrameObserver {
 public:
     StillsWriter(std::string dir, std::vector<unsigned> times) : dir_(std::move(dir)), times_(std::move(times)) {}
 
@@ -35,8 +39,9 @@ public:
                 pixelsTime_ = now;
             }
             std::string path = dir_ + "/" + std::to_string(times_[next_]) + ".png";
-            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight())) {
-                std::fprintf(stderr, "demo: could not write %s\n", path.c_str());
+            std::string reason;
+            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight(), reason)) {
+                std::fprintf(stderr, "demo: could not write %s (%s)\n", path.c_str(), reason.c_str());
                 failed_ = true;
                 return false;
             }
@@ -45,7 +50,16 @@ public:
         advanceVirtualFrame();
         return next_ < times_.size();
     }
-    int finish(int code) override { return failed_ ? 1 : code; }
+    int finish(int code) override
+    {
+        if (failed_) return 1;
+        if (next_ < times_.size() && quitSignal() != 0) {
+            std::fprintf(stderr, "demo: stopped by a signal; %zu of %zu stills not written (from %u ms on)\n",
+                         times_.size() - next_, times_.size(), times_[next_]);
+            return 128 + quitSignal();
+        }
+        return code;
+    }
 
 private:
     std::string dir_;
@@ -57,7 +71,7 @@ private:
 };
 
 // Small stills side by side in one picture: a glance at the whole show.
-class ContactSheet : public HeadlessObserver {
+class ContactSheet : public FrameObserver {
 public:
     static constexpr int kColumns = 4;
     static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
@@ -85,14 +99,19 @@ public:
 
     int finish(int code) override
     {
-        if (writeFramePng(file_, sheet_, sheetWidth_, sheetHeight_)) return code;
-        std::fprintf(stderr, "demo: could not write %s\n", file_.c_str());
+        if (next_ < times_.size() && quitSignal() != 0) {
+            std::fprintf(stderr, "demo: stopped by a signal; %s not written\n", file_.c_str());
+            return 128 + quitSignal();
+        }
+        std::string reason;
+        if (writeFramePng(file_, sheet_, sheetWidth_, sheetHeight_, reason)) return code;
+        std::fprintf(stderr, "demo: could not write %s (%s)\n", file_.c_str(), reason.c_str());
         return 1;
     }
 
 private:
-    static int tileWidth() { return 1024 / kShrink; }
-    static int tileHeight() { return 768 / kShrink; }
+    static int tileWidth() { return kFrameWidth / kShrink; }
+    static int tileHeight() { return kFrameHeight / kShrink; }
 
     // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
     void placeTile(size_t index)
@@ -106,7 +125,7 @@ private:
                     int sum = 0;
                     for (int dy = 0; dy < kShrink; ++dy)
                         for (int dx = 0; dx < kShrink; ++dx)
-                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * 1024 + x * kShrink + dx) * 3 + c];
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * kFrameWidth + x * kShrink + dx) * 3 + c];
                     sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
                         static_cast<uint8_t>(sum / (kShrink * kShrink));
                 }
@@ -153,12 +172,18 @@ struct FrameTimes {
 };
 
 // Times every frame (drawing finished, not only queued) per scene; with --until it runs on
-// past the show's end on empty frames and tells whether memory stays flat there.
-class Benchmark : public HeadlessObserver {
+// past the show's end on empty frames and tells whether memory stays flat there. With --scene N
+// the scenes before N are fast-forwarded untimed, so N starts in the state of a full run, and
+// the run ends with N.
+class Benchmark : public FrameObserver {
 public:
-    Benchmark(int fps, double processStart, long long untilMs)
-        : fps_(fps), processStart_(processStart), untilMs_(untilMs), sceneTimes_(kSceneCount) {}
+    Benchmark(int fps, double processStart, long long untilMs, int scene)
+        : fps_(fps), processStart_(processStart), untilMs_(untilMs), scene_(scene), sceneTimes_(kSceneCount)
+    {
+        if (scene_ > 0) sceneStartMs_ = UINT32_MAX;  // known once the scene before it runs
+    }
 
+    bool needsPixels(uint32_t showMs) const override { return showMs >= sceneStartMs_; }
     void frameBegins() override
     {
         frameStart_ = wallMilliseconds();
@@ -168,10 +193,23 @@ public:
     bool frameDone(Timeline& timeline) override
     {
         uint32_t now = showTimeOfFrame();
+        if (firstFrameEnd_ < 0) {
+            glFinish();
+            firstFrameEnd_ = wallMilliseconds();
+        }
+        if (scene_ >= 0 && timeline.running && timeline.current < scene_) {
+            if (timeline.current == scene_ - 1) {
+                const TimelineEntry& before = timeline.entries[scene_ - 1];
+                sceneStartMs_ = before.start + before.duration;
+            }
+            advanceVirtualFrame();
+            return true;
+        }
+        if (scene_ >= 0 && (timeline.finished() || timeline.current > scene_)) return false;
         if (untilMs_ < 0 ? timeline.finished() : now >= untilMs_) return false;
         glFinish();
         double end = wallMilliseconds();
-        if (firstFrameEnd_ < 0) firstFrameEnd_ = end;
+        if (firstTimedStart_ < 0) firstTimedStart_ = frameStart_;
         FrameTimes* times = &afterShow_;
         if (!timeline.finished())
             times = &sceneTimes_[timeline.current];
@@ -186,12 +224,17 @@ public:
     int finish(int code) override
     {
         MemoryUse memory = memoryUse();
+        const char* threads = std::getenv("LP_NUM_THREADS");
         std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        std::printf("  \"lp_num_threads\": \"%s\",\n  \"cores\": %u,\n", threads ? threads : "unset",
+                    std::thread::hardware_concurrency());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
+        if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);
         std::printf("  \"scenes\": [\n");
-        for (int i = 0; i < kSceneCount; ++i) sceneTimes_[i].print("scene", i, i + 1 == kSceneCount);
+        int first = scene_ >= 0 ? scene_ : 0, last = scene_ >= 0 ? scene_ : kSceneCount - 1;
+        for (int i = first; i <= last; ++i) sceneTimes_[i].print("scene", i, i == last);
         std::printf("  ],\n");
         if (!afterShow_.ms.empty()) {
             std::printf("  \"after_show\": [\n");
@@ -208,9 +251,12 @@ private:
     int fps_;
     double processStart_;
     long long untilMs_;
+    int scene_;  // -1: every scene
+    uint32_t sceneStartMs_ = 0;  // show time of the first frame that is painted and timed
     double frameStart_ = 0;
     double frameStartCpu_ = 0;
     double firstFrameEnd_ = -1;
+    double firstTimedStart_ = -1;
     std::vector<FrameTimes> sceneTimes_;
     FrameTimes afterShow_;
     MemoryUse memoryAtShowEnd_;
@@ -239,13 +285,8 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:
-        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs);
+        return std::make_unique<Benchmark>(options.fps, processStartMs, options.untilMs, options.scene);
     default:
         return nullptr;
     }
-}
-
-int finishHeadlessObserver(FrameObserver& observer, int loopExitCode)
-{
-    return static_cast<HeadlessObserver&>(observer).finish(loopExitCode);
 }

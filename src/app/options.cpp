@@ -9,6 +9,8 @@ const char* const kUsage =
     "usage: demo [options]\n"
     "  (no options)          the show, full screen at the desktop's size, until Escape\n"
     "  --windowed            the show in a resizable window\n"
+    "  --start MS            the show from show time MS: fast-forwards there (Escape quits),\n"
+    "                        then plays in real time with the soundtrack from the same point\n"
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
@@ -16,12 +18,14 @@ const char* const kUsage =
     "  --contact-sheet FILE.png [--at T1,T2,...]\n"
     "                        no window: one picture of small stills, by default one from\n"
     "                        the middle of every scene\n"
-    "  --capture FILE.mp4 [--until MS]\n"
-    "                        no window: renders the show (with its soundtrack) to a video\n"
-    "  --benchmark [--until MS]\n"
+    "  --capture FILE.mp4 [--from MS] [--until MS]\n"
+    "                        no window: renders the show (with its soundtrack) to a video;\n"
+    "                        with --from, from the first frame at or after show time MS\n"
+    "  --benchmark [--until MS | --scene N]\n"
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
-    "                        times and memory as JSON\n"
+    "                        times and memory as JSON; with --scene N only scene N (0 to 10)\n"
+    "                        is measured, the scenes before it fast-forwarded\n"
     "  --paint-all-frames    paints every frame: the reference for the fast-forward, in which\n"
     "                        the frames that no output needs rasterize nothing\n"
     "  --fps N               frames per second of the virtual clock in the modes without\n"
@@ -47,6 +51,7 @@ bool parseTimes(const std::string& list, std::vector<unsigned>& times)
 {
     size_t begin = 0;
     while (begin <= list.size()) {
+        if (times.size() >= kMaxStillTimes) return false;
         size_t end = list.find(',', begin);
         if (end == std::string::npos) end = list.size();
         long long value = 0;
@@ -59,21 +64,37 @@ bool parseTimes(const std::string& list, std::vector<unsigned>& times)
     return !times.empty();
 }
 
+const char* modeFlag(RunMode mode)
+{
+    switch (mode) {
+    case RunMode::Stills: return "--stills";
+    case RunMode::ContactSheet: return "--contact-sheet";
+    case RunMode::Capture: return "--capture";
+    case RunMode::Benchmark: return "--benchmark";
+    default: return nullptr;
+    }
+}
+
+// Show time of the first frame at or after `ms` by the virtual clock.
+long long firstFrameTime(long long ms, int fps) { return (ms * fps + 999) / 1000 * 1000 / fps; }
+
 }  // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
-    bool haveAt = false;
+    bool haveAt = false, haveFrom = false;
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
-                          flag == "--until" || flag == "--fps" || flag == "--data";
+                          flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data" ||
+                          flag == "--scene" || flag == "--start";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
             error = "option " + flag + " needs a value";
             return false;
         }
         std::string value = takesValue ? argv[++i] : "";
         long long number = 0;
+        RunMode before = options.mode;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
@@ -94,7 +115,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         } else if (flag == "--at") {
             haveAt = true;
             if (!parseTimes(value, options.stillTimes)) {
-                error = "--at takes show times in ms separated by commas, not '" + value + "'";
+                error = options.stillTimes.size() >= kMaxStillTimes
+                            ? "--at takes at most " + std::to_string(kMaxStillTimes) + " show times"
+                            : "--at takes show times in ms separated by commas, not '" + value + "'";
                 return false;
             }
         } else if (flag == "--until") {
@@ -103,6 +126,25 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
                 return false;
             }
             options.untilMs = number;
+        } else if (flag == "--from") {
+            if (!parseNumber(value, 0, 4000000000LL, number)) {
+                error = "--from takes a show time in ms, not '" + value + "'";
+                return false;
+            }
+            haveFrom = true;
+            options.fromMs = number;
+        } else if (flag == "--scene") {
+            if (!parseNumber(value, 0, 10, number)) {
+                error = "--scene takes a scene number from 0 to 10, not '" + value + "'";
+                return false;
+            }
+            options.scene = static_cast<int>(number);
+        } else if (flag == "--start") {
+            if (!parseNumber(value, 0, 4000000000LL, number)) {
+                error = "--start takes a show time in ms, not '" + value + "'";
+                return false;
+            }
+            options.startMs = number;
         } else if (flag == "--fps") {
             if (!parseNumber(value, 1, 1000, number)) {
                 error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";
@@ -113,6 +155,19 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             error = "unknown option '" + flag + "'";
             return false;
         }
+        if (modeFlag(before) && modeFlag(options.mode) && before != options.mode) {
+            error = std::string(modeFlag(before)) + " and " + modeFlag(options.mode) + " are two modes; give one";
+            return false;
+        }
+    }
+    if (haveFrom && options.mode != RunMode::Capture) {
+        error = "--from goes with --capture FILE";
+        return false;
+    }
+    if (options.untilMs >= 0 && options.untilMs <= firstFrameTime(options.fromMs, options.fps)) {
+        error = "--until must come after the first frame (show time " +
+                std::to_string(firstFrameTime(options.fromMs, options.fps)) + " ms)";
+        return false;
     }
     if (options.mode == RunMode::Stills && !haveAt) {
         error = "--stills needs --at T1,T2,... (show times in ms)";
@@ -120,6 +175,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     }
     if (haveAt && options.mode != RunMode::Stills && options.mode != RunMode::ContactSheet) {
         error = "--at goes with --stills DIR or --contact-sheet FILE";
+        return false;
+    }
+    if (options.scene >= 0 && (options.mode != RunMode::Benchmark || options.untilMs >= 0)) {
+        error = "--scene goes with --benchmark, without --until";
+        return false;
+    }
+    if (options.startMs >= 0 && options.mode != RunMode::Show) {
+        error = "--start goes with the show (full screen or --windowed), not a mode without a window";
         return false;
     }
     return true;

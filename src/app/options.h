@@ -16,11 +16,17 @@ struct Options {
     std::string captureFile;
     std::string sheetFile;
     long long untilMs = -1;  // -1: until the last scene has ended
+    long long fromMs = 0;    // a capture's first frame: the first at or after this show time
     bool referenceBlur = false;  // the blur's quads stacked over the whole frame
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
+    int scene = -1;                // --benchmark: only this scene is measured; -1: all
+    long long startMs = -1;        // the show: fast-forward to this show time, then real time
 };
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
+// The most show times one --at takes.
+constexpr size_t kMaxStillTimes = 10000;
+
 bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 
 extern const char* const kUsage;

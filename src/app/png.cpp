@@ -9,10 +9,25 @@
 
 #include "app/png.h"
 
-bool writeFramePng(const std::string& path, const std::vector<uint8_t>& rgbBottomUp, int width,
-                   int height)
+#include "platform/platform.h"
+
+namespace {
+void appendBytes(void* context, void* data, int size)
 {
-    if (rgbBottomUp.size() < static_cast<size_t>(width) * height * 3) return false;
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+}  // namespace
+
+bool writeFramePng(const std::string& path, const std::vector<uint8_t>& rgbBottomUp, int width,
+                   int height, std::string& reason)
+{
+    std::vector<uint8_t> png;
     stbi_flip_vertically_on_write(1);
-    return stbi_write_png(path.c_str(), width, height, 3, rgbBottomUp.data(), width * 3) != 0;
+    if (rgbBottomUp.size() < static_cast<size_t>(width) * height * 3 ||
+        !stbi_write_png_to_func(appendBytes, &png, width, height, 3, rgbBottomUp.data(), width * 3)) {
+        reason = "the picture could not be encoded";
+        return false;
+    }
+    return writeFileWhole(path, png, reason);
 }

@@ -4,5 +4,6 @@
 #include <string>
 #include <vector>
 
+// Whole or not at all; false with the reason.
 bool writeFramePng(const std::string& path, const std::vector<uint8_t>& rgbBottomUp, int width,
-                   int height);
+                   int height, std::string& reason);

@@ -15,23 +15,22 @@
 #include "platform/platform.h"
 #include "render/blur.h"
 #include "scenes/scenes.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
+#include "world/world.h"
 
 namespace {
 
 struct SceneEntry {
-    uint32_t duration;
     void (*init)();
     void (*draw)(uint32_t);
 };
 
 const SceneEntry kScenes[kSceneCount] = {
-    {10000, scene0Init, scene0Draw}, {18800, scene1Init, scene1Draw},
-    {19000, scene2Init, scene2Draw}, {14500, scene3Init, scene3Draw},
-    {9000, scene4Init, scene4Draw},  {10000, scene5Init, scene5Draw},
-    {10000, scene6Init, scene6Draw}, {16000, scene7Init, scene7Draw},
-    {10000, scene8Init, scene8Draw}, {16500, scene9Init, scene9Draw},
-    {16000, scene10Init, scene10Draw},
+    {scene0Init, scene0Draw}, {scene1Init, scene1Draw}, {scene2Init, scene2Draw},
+    {scene3Init, scene3Draw}, {scene4Init, scene4Draw}, {scene5Init, scene5Draw},
+    {scene6Init, scene6Draw}, {scene7Init, scene7Draw}, {scene8Init, scene8Draw},
+    {scene9Init, scene9Draw}, {scene10Init, scene10Draw},
 };
 
 // Presents every frame and keeps the soundtrack playing.
@@ -43,6 +42,62 @@ public:
         if (musicPlayer) musicPlayer->play();
         return true;
     }
+};
+
+// The show from a later moment: fast-forwards there on the virtual clock (nothing painted or
+// presented, a progress line instead), then plays in real time from the first frame at or after
+// it, the clock and the soundtrack taking up the same show time together.
+class LateStart : public ScreenPresenter {
+public:
+    explicit LateStart(uint32_t startMs) : startMs_(startMs) {}
+    ~LateStart() override
+    {
+        if (!live_) std::fputc('\n', stderr);  // quit during the fast-forward: end its progress line
+    }
+
+    bool needsPixels(uint32_t showMs) const override { return showMs >= startMs_; }
+
+    void frameBegins() override
+    {
+        if (live_ || tickCount() < startMs_) return;
+        uint32_t showMs = tickCount();
+        // The soundtrack first: seeking into an MP3 takes a while, and the clock waits for it.
+        if (musicPlayer) musicPlayer->startAt(showMs);
+        useRealClockFrom(showMs);
+        live_ = true;
+        std::fprintf(stderr, "\rfast-forward: show %.1f s reached in %.1f s of wall time\n", showMs / 1000.0,
+                     (wallMilliseconds() - startWall_) / 1000.0);
+    }
+
+    bool frameDone(Timeline& timeline) override
+    {
+        if (live_) {
+            bool first = !logged_;
+            logged_ = true;
+            ScreenPresenter::frameDone(timeline);
+            if (first) logFirstLiveFrame();
+            return true;
+        }
+        if (virtualFrameIndex() % 60 == 0)
+            std::fprintf(stderr, "\rfast-forward: show %.1f s of %.1f s ", tickCount() / 1000.0, startMs_ / 1000.0);
+        advanceVirtualFrame();
+        return true;
+    }
+
+private:
+    void logFirstLiveFrame() const
+    {
+        double music = musicPlayer ? musicPlayer->positionMs() : -1;
+        if (music < 0)
+            std::fprintf(stderr, "first real-time frame: show %u ms, no soundtrack playing\n", tickCount());
+        else
+            std::fprintf(stderr, "first real-time frame: show %u ms, soundtrack %.0f ms\n", tickCount(), music);
+    }
+
+    uint32_t startMs_;
+    bool live_ = false;
+    bool logged_ = false;
+    double startWall_ = wallMilliseconds();
 };
 
 // Taken when the program is loaded, as near to the process start as C++ reaches.
@@ -57,29 +112,18 @@ std::string absolutePath(const std::string& path)
 
 }  // namespace
 
-void fillTimeline(Timeline& timeline)
+// The eleven entries with their durations from the schedule, in order.
+static void fillTimeline(Timeline& timeline)
 {
-    timeline.entries = new TimelineEntry[kSceneCount];
+    static TimelineEntry entries[kSceneCount];
+    for (TimelineEntry& entry : entries) entry = TimelineEntry();
+    timeline.entries = entries;
     timeline.count = kSceneCount;
     timeline.firstUpdate = true;
     for (int i = 0; i < kSceneCount; ++i) {
-        timeline.setEntry(i, kScenes[i].duration, kScenes[i].draw);
+        timeline.setEntry(i, kSceneDurationsMs[i], kScenes[i].draw);
         timeline.setInit(i, kScenes[i].init);
     }
-}
-
-uint32_t showDurationMs()
-{
-    uint32_t total = 0;
-    for (const SceneEntry& scene : kScenes) total += scene.duration;
-    return total;
-}
-
-uint32_t sceneStartMs(int index)
-{
-    uint32_t start = 0;
-    for (int i = 0; i < index && i < kSceneCount; ++i) start += kScenes[i].duration;
-    return start;
 }
 
 int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames)
@@ -124,13 +168,18 @@ int runProgram(const Options& options)
         windowMode = resolved.windowed     ? WindowMode::Windowed
                      : resolved.modeSwitch ? WindowMode::FullScreenSwitch
                                            : WindowMode::FullScreenDesktop;
-        observer = std::make_unique<ScreenPresenter>();
+        if (resolved.startMs > 0) {
+            observer = std::make_unique<LateStart>(static_cast<uint32_t>(resolved.startMs));
+            useVirtualClock(resolved.fps);
+        } else {
+            observer = std::make_unique<ScreenPresenter>();
+        }
     }
     installSignalHandlers();
     blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.
-    if (!createWindowAndContext("Demo engine", 1024, 768, 32)) return 1;
+    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();
@@ -139,7 +188,7 @@ int runProgram(const Options& options)
     fillTimeline(timeline);
 
     int exitCode = messageLoop(timeline, *observer, resolved.paintAllFrames);
-    if (headless) exitCode = finishHeadlessObserver(*observer, exitCode);
+    exitCode = observer->finish(exitCode);
     destroyWindowAndContext();
     return exitCode;
 }

@@ -5,8 +5,9 @@
 #include <GL/gl.h>
 
 #include "app/recorder.h"
-#include "app/world.h"
+#include "render/blur.h"
 #include "render/camera.h"
+#include "world/world.h"
 
 WindowMode windowMode = WindowMode::FullScreenDesktop;
 
@@ -23,11 +24,16 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
     camera.aspect = static_cast<float>(width) / static_cast<float>(height);
     camera.project();
 
+    newBlurTarget();
     setUpWorld();
     return true;
 }
 
-void destroyWindowAndContext() { closeShowWindow(); }
+void destroyWindowAndContext()
+{
+    deleteBlurTarget();
+    closeShowWindow();
+}
 
 intptr_t windowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {

@@ -13,7 +13,7 @@ namespace {
 const MixerVersion kOldestMixer = {2, 0, 4};  // the oldest mixer the show supports
 const char* const kOldestMixerText = "2.0.4";
 
-const int kSampleRate = 44100;
+const int kSampleRate = kSoundtrackRate;
 const int kOutputChannels = 1;  // mono
 const int kMixingChannels = 32;
 // The mixer's buffer is the output device's, so its length is how late the music sounds
@@ -27,6 +27,22 @@ std::atomic<bool> streamEnded{false};
 
 void onStreamEnd() { streamEnded.store(true); }
 
+void reportUnplayableSoundtrack(const std::string& reason, const char* consequence)
+{
+    std::fprintf(stderr, "demo: %s cannot be played (%s); %s\n", kSoundtrackFile, reason.c_str(), consequence);
+}
+
+std::vector<int16_t> decodeSoundtrack(double maxSeconds)
+{
+    std::vector<int16_t> samples;
+    std::string reason;
+    if (!decodeMp3File(kSoundtrackFile, kSampleRate, maxSeconds, samples, reason)) {
+        reportUnplayableSoundtrack(reason, "the video has a silent soundtrack");
+        samples.clear();
+    }
+    return samples;
+}
+
 int MusicPlayer::init()
 {
     if (linkedMixerVersion() < kOldestMixer) {
@@ -38,8 +54,10 @@ int MusicPlayer::init()
     if (!openMixer(kSampleRate, SampleFormat::Signed16, kOutputChannels, kChunkSamples,
                    kMixingChannels))
         return 1;
-    stream = loadMp3Stream("quirky.mp3");
+    std::string reason;
+    stream = loadMp3Stream(kSoundtrackFile, &reason);
     if (!stream) {
+        reportUnplayableSoundtrack(reason, "the show runs silent");
         closeMixer();
         return 1;
     }
@@ -62,4 +80,18 @@ void MusicPlayer::play()
     // Not playing and never started: this is the first frame. A stream that stopped on its
     // own is left alone until its end flag arrives.
     if (!started_) started_ = startMusic(stream);
+}
+
+void MusicPlayer::startAt(uint32_t showMs)
+{
+    if (!stream || started_) return;
+    started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
+    startMusic(stream, showMs / 1000.0);
+}
+
+double MusicPlayer::positionMs()
+{
+    if (!stream || !started_) return -1;
+    double seconds = musicPositionSeconds(stream);
+    return seconds < 0 ? -1 : seconds * 1000;
 }

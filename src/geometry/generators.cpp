@@ -1,4 +1,4 @@
-// generators.cpp -- the ring, the supershape surfaces and the colour-map terrain
+// generators.cpp -- the ring, the supershape surfaces, the colour-map terrain and the tube's turns
 #include "geometry/generators.h"
 
 #include <cmath>
@@ -152,4 +152,22 @@ int makeTerrain(Mesh* mesh, int columns, int rows, float spacing, const unsigned
     }
     writeTerrainTriangles(mesh, columns, rows);
     return 0;
+}
+
+void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ)
+{
+    turnX = turnY = turnZ = 0;
+    if (style == 1) {
+        turnX = static_cast<float>(0.25 * std::sin(segment / 400));
+        turnY = static_cast<float>(0.5 * std::cos(segment / 500));
+        turnZ = static_cast<float>(0.25 * std::tan(segment / 530));
+    } else if (style == 2) {
+        // A negative sine keeps its sign under the power, so every turn stays finite.
+        const double base = std::sin(segment / 420);
+        const double exponent = 1.3f;
+        const double magnitude = std::pow(std::fabs(base), exponent);
+        turnX = static_cast<float>(0.6 * std::tan(segment / 1300));
+        turnY = static_cast<float>(base < 0 ? -magnitude : magnitude);
+        turnZ = static_cast<float>(std::fabs(std::cos(segment / 930)));
+    }
 }

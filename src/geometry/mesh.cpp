@@ -3,10 +3,21 @@
 
 #include <cstddef>
 
+Mesh::~Mesh()
+{
+    delete[] vertices;
+    delete[] normals;
+    delete[] extras;
+    delete[] triangles;
+}
+
 bool Mesh::allocateVertices(int count)
 {
     if (count <= 0) return false;
     vertexCount = count;
+    delete[] vertices;
+    delete[] normals;
+    delete[] extras;
     vertices = new Vertex[count];
     normals = new Vector3[count];
     extras = new MeshExtra[count];
@@ -17,6 +28,7 @@ bool Mesh::allocateTriangles(int count)
 {
     if (count <= 0) return false;
     triangleCount = count;
+    delete[] triangles;
     triangles = new int32_t[static_cast<size_t>(count) * 3]();
     return true;
 }

@@ -39,6 +39,12 @@ public:
     // own frame, so that a draw skips the chunks the camera cannot see.
     std::vector<BoundingSphere> chunkBounds;
 
+    Mesh() = default;
+    ~Mesh();
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+
+    // Each replaces the arrays it allocates (and frees the ones before).
     bool allocateVertices(int count);
     bool allocateTriangles(int count);
 

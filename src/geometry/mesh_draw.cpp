@@ -192,24 +192,6 @@ void Mesh::drawVertexCubes()
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ)
-{
-    turnX = turnY = turnZ = 0;
-    if (style == 1) {
-        turnX = static_cast<float>(0.25 * std::sin(segment / 400));
-        turnY = static_cast<float>(0.5 * std::cos(segment / 500));
-        turnZ = static_cast<float>(0.25 * std::tan(segment / 530));
-    } else if (style == 2) {
-        // A negative sine keeps its sign under the power, so every turn stays finite.
-        const double base = std::sin(segment / 420);
-        const double exponent = 1.3f;
-        const double magnitude = std::pow(std::fabs(base), exponent);
-        turnX = static_cast<float>(0.6 * std::tan(segment / 1300));
-        turnY = static_cast<float>(base < 0 ? -magnitude : magnitude);
-        turnZ = static_cast<float>(std::fabs(std::cos(segment / 930)));
-    }
-}
-
 namespace {
 
 const int kRingPoints = 12;

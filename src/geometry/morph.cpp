@@ -5,12 +5,15 @@
 
 #include "geometry/mesh.h"
 
+MorphSequence::~MorphSequence() { delete target; }
+
 int MorphSequence::init(int keys, float stepsPerTransition)
 {
     keyCount = std::clamp(keys, 0, kMaxKeys);
     currentKey = 0;
     steps = static_cast<int32_t>(stepsPerTransition);  // truncates: 3.6 gives 3
     stepCounter = 0;
+    delete target;
     target = new Mesh();
     return 0;
 }

@@ -1,12 +1,12 @@
 // spline_path.cpp -- camera paths: CMVM decoding, uniform cubic B-spline sampling, the shared samples
 #include "geometry/spline_path.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
-#include "render/camera.h"
 
 SplinePath* cameraPath = nullptr;
 Vertex* cameraPathEyeSamples = nullptr;
@@ -18,7 +18,7 @@ int cameraPathStep = 0;
 namespace {
 constexpr size_t kCountBytes = 4;
 constexpr size_t kRecordBytes = 36;
-constexpr int kSamplesPerSegment = 50;
+constexpr size_t kTrailingBytesRead = 1 << 16;  // a file may carry a little after its records
 
 uint32_t littleEndian32(const uint8_t* bytes)
 {
@@ -81,28 +81,10 @@ int sampleSpline(const Vertex* points, int n, int samplesPerSegment, Vertex* out
     return 0;
 }
 
-// Reads the count and then exactly the records it announces; anything after them stays unread.
+// The whole file, read (a regular file only); trailing bytes past the records are ignored.
 bool readCmvmFile(const char* fileName, std::vector<uint8_t>& bytes)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return false;
-    long fileSize = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) fileSize = std::ftell(file);
-    std::rewind(file);
-    uint8_t countBytes[kCountBytes];
-    size_t total = 0;
-    if (std::fread(countBytes, 1, kCountBytes, file) == kCountBytes)
-        total = cmvmBytesFor(static_cast<int32_t>(littleEndian32(countBytes)));
-    // Nothing is allocated for records the file cannot hold.
-    bool ok = total > 0 && fileSize >= 0 && static_cast<unsigned long>(fileSize) >= total;
-    if (ok) {
-        bytes.assign(countBytes, countBytes + kCountBytes);
-        bytes.resize(total);
-        size_t body = total - kCountBytes;
-        ok = std::fread(bytes.data() + kCountBytes, 1, body, file) == body;
-    }
-    std::fclose(file);
-    return ok;
+    return readWholeFile(fileName, cmvmBytesFor(kMaxCmvmPoints) + kTrailingBytesRead, bytes);
 }
 
 void replaceSampleArrays(int eyeCount, int angleCount)
@@ -124,6 +106,8 @@ bool decodeCmvm(const uint8_t* data, size_t size, Vertex*& eyePoints, Vertex*& a
     size_t needed = cmvmBytesFor(n);
     if (needed == 0 || needed > size) return false;
 
+    for (size_t at = kCountBytes; at < needed; at += 4)
+        if (!std::isfinite(littleEndianFloat(data + at))) return false;
     Vertex* eyes = new Vertex[n];
     Vertex* angles = new Vertex[n];
     const uint8_t* record = data + kCountBytes;
@@ -195,9 +179,9 @@ void resampleCameraPath()
     if (!cameraPath) return;
     int n = cameraPath->pointCount;
     bool sampled = n > 2;
-    replaceSampleArrays(sampled ? kSamplesPerSegment * n - 100 : 0, sampled ? kSamplesPerSegment * n - 2 : 0);
-    cameraPath->sampleEye(kSamplesPerSegment, cameraPathEyeSamples);
-    cameraPath->sampleAngles(kSamplesPerSegment, cameraPathAngleSamples);
+    replaceSampleArrays(sampled ? kPathSamplesPerSegment * n - 100 : 0, sampled ? kPathSamplesPerSegment * n - 2 : 0);
+    cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
+    cameraPath->sampleAngles(kPathSamplesPerSegment, cameraPathAngleSamples);
 }
 
 bool eyeSampleClamped(int index, Vertex& out)
@@ -207,26 +191,4 @@ bool eyeSampleClamped(int index, Vertex& out)
     if (index >= cameraPathEyeSampleCount) index = cameraPathEyeSampleCount - 1;
     out = cameraPathEyeSamples[index];
     return true;
-}
-
-void applyCameraPathSample(int index)
-{
-    if (index < 0 || index >= cameraPathEyeSampleCount || index >= cameraPathAngleSampleCount) return;
-    const Vertex& eye = cameraPathEyeSamples[index];
-    const Vertex& angles = cameraPathAngleSamples[index];
-    camera.eyeX = eye.x;
-    camera.eyeY = eye.y;
-    camera.eyeZ = eye.z;
-    camera.rotX = angles.x;
-    camera.rotY = angles.y;
-    camera.rotZ = angles.z;
-}
-
-void followCameraPath(int samplesPerFrame)
-{
-    if (!cameraPath) return;
-    if (cameraPathStep < kSamplesPerSegment * (cameraPath->pointCount - 2)) {
-        applyCameraPathSample(cameraPathStep);
-        cameraPathStep += samplesPerFrame;
-    }
 }

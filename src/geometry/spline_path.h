@@ -26,10 +26,13 @@ public:
 };
 
 // CMVM decoding from memory: on success fills eye and angle points (new[] arrays owned by
-// the caller) and the count; on failure returns false and leaves the outputs untouched.
-constexpr int32_t kMaxCmvmPoints = 100000;
+// the caller) and the count; on failure (also for a number that is not finite) returns false
+// and leaves the outputs untouched.
+constexpr int32_t kMaxCmvmPoints = 10000;
 bool decodeCmvm(const uint8_t* data, size_t size, Vertex*& eyePoints, Vertex*& anglePoints,
                 int32_t& pointCount);
+
+constexpr int kPathSamplesPerSegment = 50;  // of the shared path's sample arrays
 
 // The current path and its samples, shared by the path scenes and the recorder.
 extern SplinePath* cameraPath;
@@ -47,8 +50,3 @@ void resampleCameraPath();
 // Sample i of the eye array, clamped to the last sample (look-ahead past the end).
 // False when there are no samples at all.
 bool eyeSampleClamped(int index, Vertex& out);
-// Copies sample `index` of both arrays into the camera, if it exists.
-void applyCameraPathSample(int index);
-// Applies sample cameraPathStep and moves the step on by samplesPerFrame while it is below
-// 50 (n - 2); after that, or with no path, the camera keeps what it has.
-void followCameraPath(int samplesPerFrame);

@@ -1,14 +1,11 @@
 // bitmap.cpp -- reads device-independent bitmaps into packed RGB rows, bottom row first
 #include "image/bitmap.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -21,8 +18,12 @@ const char* const kConversionError = "Image file conversion error.";
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kCoreHeaderSize = 12;
-constexpr int64_t kMaxSide = 16384;
+constexpr int64_t kMaxSide = 4096;  // decoded size stays bounded: 48 MiB at most
 constexpr uint32_t kCompressionNone = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
+constexpr uint32_t kCompressionBitFields = 3;
+constexpr uint32_t kMaskBytes = 12;
 
 uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t readU32(const uint8_t* p)
@@ -41,13 +42,59 @@ struct DibLayout {
     const uint8_t* palette = nullptr;
     size_t paletteEntrySize = 4;
     uint64_t paletteCount = 0;
+    uint32_t compression = kCompressionNone;
+    uint32_t masks[3] = {};  // red, green, blue, for 16 and 32 bits
     const uint8_t* pixels = nullptr;
+    uint64_t pixelBytes = 0;  // from the pixel offset to the end of the file
     uint64_t rowBytes = 0;  // padded to 4 bytes
 };
 
 bool isConvertibleDepth(int bits)
 {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+bool compressionFitsDepth(uint32_t compression, int bits)
+{
+    switch (compression) {
+    case kCompressionNone: return true;
+    case kCompressionRle8: return bits == 8;
+    case kCompressionRle4: return bits == 4;
+    case kCompressionBitFields: return bits == 16 || bits == 32;
+    default: return false;
+    }
+}
+
+bool isRunLengthEncoded(const DibLayout& layout)
+{
+    return layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4;
+}
+
+// A usable mask is one run of set bits inside the pixel.
+bool isContiguousMask(uint32_t mask, int bits)
+{
+    if (mask == 0 || (bits < 32 && mask >> bits != 0)) return false;
+    while ((mask & 1) == 0) mask >>= 1;
+    return (mask & (mask + 1)) == 0;
+}
+
+// The colour masks: read after the header for bit fields, else the fixed 5-5-5 or 8-8-8 layout.
+bool readMasks(const uint8_t* header, size_t available, DibLayout& layout)
+{
+    uint32_t* masks = layout.masks;
+    if (layout.compression != kCompressionBitFields) {
+        bool sixteen = layout.bits == 16;
+        masks[0] = sixteen ? 0x7C00 : 0xFF0000;
+        masks[1] = sixteen ? 0x03E0 : 0x00FF00;
+        masks[2] = sixteen ? 0x001F : 0x0000FF;
+        return true;
+    }
+    if (available < kInfoHeaderSize + kMaskBytes) return false;
+    for (int c = 0; c < 3; ++c) {
+        masks[c] = readU32(header + kInfoHeaderSize + 4 * c);
+        if (!isContiguousMask(masks[c], layout.bits)) return false;
+    }
+    return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
 }
 
 // Reads the header fields into the layout; the returned message is null on success.
@@ -78,7 +125,7 @@ const char* readHeader(const uint8_t* header, size_t available, DibLayout& layou
         coloursUsed = readU32(header + 32);
         layout.paletteEntrySize = 4;
     }
-    if (planes != 1 || compression != kCompressionNone || !isConvertibleDepth(bits))
+    if (planes != 1 || !isConvertibleDepth(bits) || !compressionFitsDepth(compression, bits))
         return kConversionError;
     if (headerSize == kCoreHeaderSize && bits > 8 && bits != 24) return kConversionError;
     if (width <= 0 || width > kMaxSide || height == 0 || height < -kMaxSide || height > kMaxSide)
@@ -88,7 +135,11 @@ const char* readHeader(const uint8_t* header, size_t available, DibLayout& layou
     layout.topDown = height < 0;
     layout.height = height < 0 ? -height : height;
     layout.bits = bits;
+    layout.compression = compression;
     layout.rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+    // Run-length data is decoded from the bottom row up and cannot be stored the other way.
+    if (layout.topDown && isRunLengthEncoded(layout)) return kConversionError;
+    if ((bits == 16 || bits == 32) && !readMasks(header, available, layout)) return kConversionError;
 
     if (bits <= 8) {
         uint64_t maxColours = uint64_t(1) << bits;
@@ -98,6 +149,7 @@ const char* readHeader(const uint8_t* header, size_t available, DibLayout& layou
         layout.paletteCount = 0;  // a palette stored for deeper pictures is only skipped
     }
     paletteBytesWanted = (bits <= 8 ? layout.paletteCount : coloursUsed) * layout.paletteEntrySize;
+    if (compression == kCompressionBitFields) paletteBytesWanted += kMaskBytes;
     layout.palette = header + headerSize;
     return nullptr;
 }
@@ -122,9 +174,11 @@ const char* locate(const uint8_t* data, size_t size, DibLayout& layout)
     // then what lies between the header and the pixels.
     uint64_t paletteRoom = (pixelOffset - headerEnd) / layout.paletteEntrySize;
     if (layout.paletteCount > paletteRoom) layout.paletteCount = paletteRoom;
-    uint64_t pixelBytes = layout.rowBytes * static_cast<uint64_t>(layout.height);
-    if (pixelBytes > size - pixelOffset) return kConversionError;
     layout.pixels = data + pixelOffset;
+    layout.pixelBytes = size - pixelOffset;
+    // Run-length data may stop anywhere; uncompressed rows must all be there.
+    if (!isRunLengthEncoded(layout) && layout.rowBytes * layout.height > layout.pixelBytes)
+        return kConversionError;
     return nullptr;
 }
 
@@ -137,6 +191,15 @@ bool paletteColour(const DibLayout& layout, unsigned index, uint8_t* rgb)
     rgb[1] = entry[1];
     rgb[2] = entry[0];
     return true;
+}
+
+// A channel of any width scaled exactly to 0..255, rounded to the nearest.
+uint8_t channel(uint32_t value, uint32_t mask)
+{
+    int shift = 0;
+    while ((mask >> shift & 1) == 0) ++shift;
+    uint64_t top = mask >> shift;
+    return static_cast<uint8_t>((((value & mask) >> shift) * uint64_t(510) / top + 1) / 2);
 }
 
 bool convertRow(const DibLayout& layout, const uint8_t* row, uint8_t* out)
@@ -153,21 +216,73 @@ bool convertRow(const DibLayout& layout, const uint8_t* row, uint8_t* out)
             if (!paletteColour(layout, index, out)) return false;
             break;
         }
-        case 16: {  // 5-5-5, blue in the low bits
-            unsigned value = readU16(row + x * 2);
-            out[0] = static_cast<uint8_t>(((value >> 10) & 31) * 255 / 31);
-            out[1] = static_cast<uint8_t>(((value >> 5) & 31) * 255 / 31);
-            out[2] = static_cast<uint8_t>((value & 31) * 255 / 31);
-            break;
-        }
-        default: {  // 24 and 32 bits: blue, green, red (, unused)
-            const uint8_t* p = row + x * (layout.bits / 8);
+        case 24: {  // blue, green, red
+            const uint8_t* p = row + x * 3;
             out[0] = p[2];
             out[1] = p[1];
             out[2] = p[0];
             break;
         }
+        default: {  // 16 and 32 bits: channels where the masks say
+            uint32_t value = layout.bits == 16 ? readU16(row + x * 2) : readU32(row + x * 4);
+            for (int c = 0; c < 3; ++c) out[c] = channel(value, layout.masks[c]);
+            break;
         }
+        }
+    }
+    return true;
+}
+
+// Decodes run-length coded palette indices (8 or 4 bits each) into rows that start out black.
+// Runs are clipped at the row's end; data that stops inside a command ends the picture there.
+bool decodeRunLengths(const DibLayout& layout, uint8_t* out)
+{
+    const bool nibbles = layout.compression == kCompressionRle4;
+    const uint8_t* p = layout.pixels;
+    const uint8_t* end = p + layout.pixelBytes;
+    int64_t x = 0, y = 0;
+    auto put = [&](unsigned index) {
+        if (x >= layout.width || y >= layout.height) return ++x, true;
+        return paletteColour(layout, index, out + (y * layout.width + x++) * 3);
+    };
+    auto indexAt = [&](const uint8_t* bytes, unsigned i) {
+        return nibbles ? (bytes[i / 2] >> (i % 2 ? 0 : 4)) & 15u : bytes[i];
+    };
+    while (end - p >= 2 && y < layout.height) {
+        unsigned count = p[0], value = p[1];
+        p += 2;
+        if (count > 0) {  // encoded run: one index repeated (two alternating for 4 bits)
+            for (unsigned i = 0; i < count; ++i)
+                if (!put(nibbles ? (i % 2 ? value & 15 : value >> 4) : value)) return false;
+        } else if (value == 0) {  // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of picture
+            break;
+        } else if (value == 2) {  // move right and up
+            if (end - p < 2) break;
+            x += p[0];
+            y += p[1];
+            p += 2;
+        } else {  // absolute run of `value` indices, padded to a whole 16-bit word
+            int64_t bytes = nibbles ? (value + 1) / 2 : value;
+            if (end - p < bytes) break;
+            for (unsigned i = 0; i < value; ++i)
+                if (!put(indexAt(p, i))) return false;
+            p += std::min<int64_t>(bytes + bytes % 2, end - p);
+        }
+    }
+    return true;
+}
+
+// Fills the output rows, bottom row first whatever order the file stores them in.
+bool convertPixels(const DibLayout& layout, uint8_t* out)
+{
+    if (isRunLengthEncoded(layout)) return decodeRunLengths(layout, out);
+    size_t outRowBytes = static_cast<size_t>(layout.width) * 3;
+    for (int64_t y = 0; y < layout.height; ++y) {
+        int64_t fileRow = layout.topDown ? layout.height - 1 - y : y;
+        if (!convertRow(layout, layout.pixels + fileRow * layout.rowBytes, out + y * outRowBytes)) return false;
     }
     return true;
 }
@@ -200,9 +315,9 @@ DibImage* decodeDib(const uint8_t* data, size_t size, const char** error)
     if (!data) size = 0;
     if ((*error = locate(data, size, layout))) return nullptr;
 
-    size_t outRowBytes = static_cast<size_t>(layout.width) * 3;
-    size_t outBytes = outRowBytes * static_cast<size_t>(layout.height);
-    auto* pixels = static_cast<unsigned char*>(std::malloc(outBytes));
+    size_t outBytes = static_cast<size_t>(layout.width) * 3 * static_cast<size_t>(layout.height);
+    // Zeroed: pixels that run-length data skips stay black.
+    auto* pixels = static_cast<unsigned char*>(std::calloc(outBytes, 1));
     auto* image = static_cast<DibImage*>(std::malloc(sizeof(DibImage)));
     if (!pixels || !image) {
         std::free(pixels);
@@ -210,15 +325,11 @@ DibImage* decodeDib(const uint8_t* data, size_t size, const char** error)
         *error = kOutOfMemory;
         return nullptr;
     }
-    for (int64_t y = 0; y < layout.height; ++y) {
-        // Rows come out bottom row first whatever order the file stores them in.
-        int64_t fileRow = layout.topDown ? layout.height - 1 - y : y;
-        if (!convertRow(layout, layout.pixels + fileRow * layout.rowBytes, pixels + y * outRowBytes)) {
-            std::free(pixels);
-            std::free(image);
-            *error = kConversionError;
-            return nullptr;
-        }
+    if (!convertPixels(layout, pixels)) {
+        std::free(pixels);
+        std::free(image);
+        *error = kConversionError;
+        return nullptr;
     }
     image->width = static_cast<int32_t>(layout.width);
     image->height = static_cast<int32_t>(layout.height);
@@ -228,28 +339,17 @@ DibImage* decodeDib(const uint8_t* data, size_t size, const char** error)
 
 DibImage* readBitmapFile(const char* fileName)
 {
-    DibImage* image = nullptr;
-    const char* error = nullptr;
-    bool opened = false;
-    int fd = open(fileName, O_RDONLY);
-    struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        size_t size = static_cast<size_t>(info.st_size);
-        void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (view != MAP_FAILED) {
-            opened = true;
-            image = decodeDib(static_cast<const uint8_t*>(view), size, &error);
-            munmap(view, size);
-        }
-    }
-    if (fd >= 0) close(fd);
-
-    if (!opened) {
+    // Header, a full palette and 4096 x 4096 pixels of 32 bits, with room to spare.
+    const size_t maxFileBytes = (kMaxSide * kMaxSide * 4) + (1 << 16);
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(fileName, maxFileBytes, bytes) || bytes.empty()) {
         char text[4096];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
         showMessageBox("Error", text);
-    } else if (!image) {
-        showMessageBox("Error", error ? error : kConversionError);
+        return nullptr;
     }
+    const char* error = nullptr;
+    DibImage* image = decodeDib(bytes.data(), bytes.size(), &error);
+    if (!image) showMessageBox("Error", error ? error : kConversionError);
     return image;
 }

@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,17 +16,18 @@
 
 namespace {
 
-// The power of two nearest to a side (in the log sense), within the GL limit.
-int powerOfTwoNear(int side, int limit)
+// The power of two the mipmap builder would scale a side to: the one below, or the one above
+// from one and a half times the one below (768 becomes 1024). The GL limit is left to the builder.
+int powerOfTwoNear(int side)
 {
     int power = 1;
-    while (power * 2 <= limit && power * 2 <= side) power *= 2;
-    if (power * 2 <= limit && side - power > power * 2 - side) power *= 2;
-    return power;
+    while (power * 2 <= side) power *= 2;
+    return side * 2 >= power * 3 ? power * 2 : power;
 }
 
-// Bilinear resampling of packed RGB rows. The mipmap builder's own rescaling drops the
-// last row of some pictures, so every picture reaches it with power-of-two sides.
+// Bilinear resampling of packed RGB rows. The mipmap builder's own rescaling loses the last row
+// of some pictures (3 x 4 comes out with a black top row), so every picture reaches it with
+// power-of-two sides.
 std::vector<unsigned char> resampled(const DibImage& image, int width, int height)
 {
     std::vector<unsigned char> out(static_cast<size_t>(width) * height * 3);
@@ -57,12 +59,10 @@ std::vector<unsigned char> resampled(const DibImage& image, int width, int heigh
 
 void Texture::loadBitmap(const char* fileName)
 {
-    std::FILE* probe = std::fopen(fileName, "r");
-    if (!probe) {
+    if (access(fileName, R_OK) != 0) {
         showMessageBox(fileName, "Could not load texture");
         return;
     }
-    std::fclose(probe);
 
     DibImage* image = readBitmapFile(fileName);
     if (!image) return;
@@ -75,9 +75,7 @@ void Texture::loadBitmap(const char* fileName)
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    GLint limit = 1024;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
-    int width = powerOfTwoNear(image->width, limit), height = powerOfTwoNear(image->height, limit);
+    int width = powerOfTwoNear(image->width), height = powerOfTwoNear(image->height);
     if (width == image->width && height == image->height) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
     } else {
@@ -114,14 +112,11 @@ size_t copyRawPixels(const uint8_t* data, size_t size, int pixelCount, unsigned 
 
 int loadRawImage(const char* fileName, int pixelCount, unsigned char* destination)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) {
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(fileName, kMaxRawBytes, bytes)) {
         showMessageBox("hehe ;)", "Could not load RAW image");
         return 1;
     }
-    std::vector<uint8_t> bytes(pixelCount > 0 ? static_cast<size_t>(pixelCount) * 3 : 0);
-    size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    copyRawPixels(bytes.data(), got, pixelCount, destination);
+    copyRawPixels(bytes.data(), bytes.size(), pixelCount, destination);
     return 0;
 }

@@ -14,6 +14,7 @@ public:
 // Reads up to pixelCount whole RGB pixels into destination; 0 on success, 1 if the file
 // cannot be opened (after a message box). A short file leaves the rest as it was.
 int loadRawImage(const char* fileName, int pixelCount, unsigned char* destination);
+constexpr size_t kMaxRawBytes = 16u << 20;  // a larger raw file is refused
 
 // The core of loadRawImage: copies the whole pixels `data` holds, at most pixelCount.
 // Returns the number of pixels copied.

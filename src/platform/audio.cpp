@@ -8,8 +8,13 @@
 #include <cstdio>
 #include <tuple>
 
+#include <vector>
+
+#include "platform/platform.h"
+
 struct MusicStream {
     Mix_Music* music;
+    std::vector<uint8_t> bytes;  // the whole file, which the mixer streams from
 };
 
 namespace {
@@ -64,19 +69,69 @@ void closeMixer()
     mixerOpen = false;
 }
 
-MusicStream* loadMp3Stream(const char* path)
+MusicStream* loadMp3Stream(const char* path, std::string* reason)
 {
     countCall();
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    if (!file) return nullptr;
-    Mix_Music* music = Mix_LoadMUSType_RW(file, MUS_MP3, SDL_TRUE);  // frees the file
-    return music ? new MusicStream{music} : nullptr;
+    auto stream = new MusicStream{nullptr, {}};
+    bool read = readWholeFile(path, kMaxMp3Bytes, stream->bytes, reason);
+    if (read && stream->bytes.empty() && reason) *reason = "empty file";
+    if (read && !stream->bytes.empty()) {
+        SDL_RWops* memory = SDL_RWFromConstMem(stream->bytes.data(), static_cast<int>(stream->bytes.size()));
+        stream->music = Mix_LoadMUSType_RW(memory, MUS_MP3, SDL_TRUE);  // frees the reader
+        if (!stream->music && reason) *reason = Mix_GetError();
+    }
+    if (stream->music) return stream;
+    delete stream;
+    return nullptr;
 }
 
-bool startMusic(MusicStream* stream)
+bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vector<int16_t>& samples,
+                   std::string& reason)
+{
+    // The dummy driver: decoding needs an open mixer, not a sound card.
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || Mix_OpenAudio(sampleRate, AUDIO_S16SYS, 1, 2048) != 0) {
+        reason = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    MusicStream* stream = loadMp3Stream(path, &reason);
+    Mix_Chunk* chunk = nullptr;
+    if (stream && Mix_MusicDuration(stream->music) > maxSeconds) {
+        reason = "longer than " + std::to_string(static_cast<int>(maxSeconds)) + " s";
+    } else if (stream) {
+        SDL_RWops* memory = SDL_RWFromConstMem(stream->bytes.data(), static_cast<int>(stream->bytes.size()));
+        chunk = Mix_LoadWAV_RW(memory, SDL_TRUE);
+        if (!chunk) reason = Mix_GetError();
+    }
+    if (chunk) {
+        const auto* pcm = reinterpret_cast<const int16_t*>(chunk->abuf);
+        samples.assign(pcm, pcm + chunk->alen / sizeof(int16_t));
+        Mix_FreeChunk(chunk);
+    }
+    if (stream) freeMusic(stream);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return chunk != nullptr;
+}
+
+bool startMusic(MusicStream* stream, double fromSeconds)
 {
     countCall();
-    return Mix_PlayMusic(stream->music, 1) == 0;
+    if (fromSeconds <= 0) return Mix_PlayMusic(stream->music, 1) == 0;
+    // A fade of no length starts the stream at the position, without a blip of its beginning.
+    return Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) == 0;
+}
+
+double musicPositionSeconds(MusicStream* stream)
+{
+    countCall();
+#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
+    return Mix_GetMusicPosition(stream->music);
+#else
+    (void)stream;
+    return -1;
+#endif
 }
 
 bool musicIsPlaying()

@@ -2,6 +2,8 @@
 // Only src/platform/audio.cpp includes SDL_mixer.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct MixerVersion {
     int major = 0, minor = 0, patch = 0;
@@ -20,9 +22,20 @@ void closeMixer();
 
 struct MusicStream;  // the mixer's music object
 
-// Loads an MP3 file by its path as a stream; null if it cannot be opened or decoded.
-MusicStream* loadMp3Stream(const char* path);
-bool startMusic(MusicStream* stream);  // plays it once from the start
+// The largest soundtrack file read (a show's MP3 is a few MB).
+constexpr size_t kMaxMp3Bytes = 16u << 20;
+
+// Loads an MP3 file by its path as a stream (a regular file, read whole); null if it cannot
+// be read or decoded, with the reason where asked.
+MusicStream* loadMp3Stream(const char* path, std::string* reason = nullptr);
+// Decodes a whole MP3 file (of at most maxSeconds) to mono 16-bit samples at sampleRate, as
+// the music stream plays it; needs no sound card. False with the reason.
+bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vector<int16_t>& samples,
+                   std::string& reason);
+// Plays it once, from `fromSeconds` into it.
+bool startMusic(MusicStream* stream, double fromSeconds = 0);
+// How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
+double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
 void freeMusic(MusicStream* stream);
 // The hook runs on the audio thread when the music has played to its end.

@@ -1,6 +1,7 @@
 // events.cpp -- SDL events mapped onto the window's messages, and the quit message
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <csignal>
 #include <deque>
 
@@ -11,6 +12,17 @@ namespace {
 WindowProcedure procedure = nullptr;
 std::deque<WindowMessage> posted;  // messages posted by the program itself
 Uint32 testInputType = 0;          // a registered SDL event type for pushed test input
+std::atomic<int> caughtSignal{0};  // SIGINT or SIGTERM, once one has come
+bool signalAnswered = false;
+
+void onQuitSignal(int number) { caughtSignal.store(number); }
+
+// A point as the window messages carry it: x in the low 16 bits, y in the next 16, each cut to
+// 16 bits in unsigned arithmetic (the mouse can lie above or left of the window, at negative values).
+intptr_t pointParameter(int x, int y)
+{
+    return static_cast<intptr_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF));
+}
 
 bool translate(const SDL_Event& event, WindowMessage& message)
 {
@@ -25,11 +37,11 @@ bool translate(const SDL_Event& event, WindowMessage& message)
         message = {WM_KEYUP, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
         return true;
     case SDL_MOUSEMOTION:
-        message = {WM_MOUSEMOVE, 0, (event.motion.y << 16) | (event.motion.x & 0xFFFF)};
+        message = {WM_MOUSEMOVE, 0, pointParameter(event.motion.x, event.motion.y)};
         return true;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button != SDL_BUTTON_LEFT) return false;
-        message = {WM_LBUTTONDOWN, 0, (event.button.y << 16) | (event.button.x & 0xFFFF)};
+        message = {WM_LBUTTONDOWN, 0, pointParameter(event.button.x, event.button.y)};
         return true;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
@@ -58,6 +70,12 @@ bool peekMessage(WindowMessage& message)
     if (!posted.empty()) {
         message = posted.front();
         posted.pop_front();
+        return true;
+    }
+    // A quit signal closes the window once, as the system's close would.
+    if (caughtSignal.load() != 0 && !signalAnswered) {
+        signalAnswered = true;
+        message = {WM_CLOSE, 0, 0};
         return true;
     }
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
@@ -94,8 +112,8 @@ void pushTestInput(TestInput input)
     case TestInput::EscapeDown: message = {WM_KEYDOWN, VK_ESCAPE, 0}; break;
     case TestInput::OtherKeyDown: message = {WM_KEYDOWN, VK_OTHER, 0}; break;
     case TestInput::KeyUp: message = {WM_KEYUP, VK_OTHER, 0}; break;
-    case TestInput::MouseMove: message = {WM_MOUSEMOVE, 0, (100 << 16) | 200}; break;
-    case TestInput::LeftButtonDown: message = {WM_LBUTTONDOWN, 0, (100 << 16) | 200}; break;
+    case TestInput::MouseMove: message = {WM_MOUSEMOVE, 0, pointParameter(200, 100)}; break;
+    case TestInput::LeftButtonDown: message = {WM_LBUTTONDOWN, 0, pointParameter(200, 100)}; break;
     case TestInput::WindowClose: {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
@@ -111,7 +129,16 @@ void pushTestInput(TestInput input)
 
 void installSignalHandlers()
 {
-    // SDL turns SIGINT and SIGTERM into SDL_QUIT once its event system runs; a dead ffmpeg
-    // must be a failed write, not a kill.
+    // Our own handlers rather than SDL's, so the program knows which signal it was; a dead
+    // ffmpeg must be a failed write, not a kill.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);  // a file size limit is a failed write too
 }
+
+int quitSignal() { return caughtSignal.load(); }

@@ -11,6 +11,8 @@
 // floor(k * 1000 / fps) throughout the frame. Scripted: whatever a test sets.
 uint32_t tickCount();
 void useRealClock();
+// The real clock, reading `ticks` now and counting on from there (a show started late).
+void useRealClockFrom(uint32_t ticks);
 void useVirtualClock(int framesPerSecond);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
@@ -30,6 +32,16 @@ MemoryUse memoryUse();
 // Processor time of the whole process (every thread, the renderer's too), in milliseconds.
 double processCpuMilliseconds();
 
+// ---- files -------------------------------------------------------------------------------
+// Reads a whole regular file of at most maxBytes into memory (a FIFO, device or folder is
+// refused at once, without waiting). False with a short reason.
+bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes,
+                   std::string* reason = nullptr);
+
+// Writes the file whole or not at all: a temporary file beside it, every write and the close
+// checked, then a rename. False with the reason, leaving nothing under either name.
+bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
@@ -44,6 +56,10 @@ void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not 
 std::vector<ShownMessage>& collectedMessageBoxes();
 
 // ---- window, context and frame -----------------------------------------------------------
+// The size of the show's own frame, whatever the screen or window really has.
+constexpr int kFrameWidth = 1024;
+constexpr int kFrameHeight = 768;
+
 enum class WindowMode {
     FullScreenDesktop,  // the desktop's own size, the 4:3 frame pillarboxed
     FullScreenSwitch,   // the display switched to the frame's size
@@ -62,6 +78,11 @@ void presentFrame();
 
 // Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
 void readFramePixels(std::vector<uint8_t>& rgb);
+// Read-back that does not wait for the frame: starts copying this frame into a pixel buffer
+// and hands out the copy started one call earlier (false on the first call). The last copy
+// is collected with takeLastFrameCopy.
+bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb);
+bool takeLastFrameCopy(std::vector<uint8_t>& rgb);
 int frameWidth();
 int frameHeight();
 
@@ -105,5 +126,7 @@ void postQuitMessage(int exitCode);
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
 
-// Ends the program cleanly on SIGINT and SIGTERM (as a quit message) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT and SIGTERM (as a window close) and ignores SIGPIPE.
 void installSignalHandlers();
+// The signal that asked the program to end (SIGINT, SIGTERM), 0 while none has.
+int quitSignal();

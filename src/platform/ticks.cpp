@@ -11,6 +11,7 @@ ClockKind clockKind = ClockKind::Real;
 int virtualFps = 60;
 uint64_t virtualFrame = 0;
 uint32_t scriptedTicks = 0;
+uint32_t realOffset = 0;  // added to SDL's ticks, modulo 2^32
 }  // namespace
 
 uint32_t tickCount()
@@ -23,10 +24,20 @@ uint32_t tickCount()
     case ClockKind::Real:
         break;
     }
-    return SDL_GetTicks();
+    return SDL_GetTicks() + realOffset;
 }
 
-void useRealClock() { clockKind = ClockKind::Real; }
+void useRealClock()
+{
+    clockKind = ClockKind::Real;
+    realOffset = 0;
+}
+
+void useRealClockFrom(uint32_t ticks)
+{
+    clockKind = ClockKind::Real;
+    realOffset = ticks - SDL_GetTicks();
+}
 
 void useVirtualClock(int framesPerSecond)
 {

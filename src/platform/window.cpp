@@ -3,6 +3,9 @@
 #include <SDL2/SDL_opengl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -11,8 +14,8 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool switchedDisplayMode = false;
-int showWidth = 1024;
-int showHeight = 768;
+int showWidth = kFrameWidth;
+int showHeight = kFrameHeight;
 
 // The frame object: RGB colour (no alpha) and 16-bit depth, bound for all drawing.
 GLuint frameBuffer = 0;
@@ -35,6 +38,17 @@ PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D;
 GLuint sideBuffer = 0;
 GLuint sideTexture = 0;
 int sideWidth = 0, sideHeight = 0;
+
+// Two pixel buffers for read-back without a stall; zero where the GL has none.
+PFNGLGENBUFFERSPROC genBuffers;
+PFNGLBINDBUFFERPROC bindBuffer;
+PFNGLBUFFERDATAPROC bufferData;
+PFNGLMAPBUFFERPROC mapBuffer;
+PFNGLUNMAPBUFFERPROC unmapBuffer;
+PFNGLDELETEBUFFERSPROC deleteBuffers;
+GLuint pixelBuffers[2] = {0, 0};
+int copiesStarted = 0;  // frames copied into the pixel buffers since the frame was made
+std::vector<uint8_t> heldCopy;  // the last copy, where there are no pixel buffers
 
 template <typename T>
 bool loadProc(T& proc, const char* name)
@@ -74,6 +88,34 @@ bool createFrame()
     return checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+bool createPixelBuffers()
+{
+    if (!(loadProc(genBuffers, "glGenBuffers") && loadProc(bindBuffer, "glBindBuffer") &&
+          loadProc(bufferData, "glBufferData") && loadProc(mapBuffer, "glMapBuffer") &&
+          loadProc(unmapBuffer, "glUnmapBuffer") && loadProc(deleteBuffers, "glDeleteBuffers")))
+        return false;
+    genBuffers(2, pixelBuffers);
+    for (GLuint buffer : pixelBuffers) {
+        bindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+        bufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(showWidth) * showHeight * 3, nullptr,
+                   GL_STREAM_READ);
+    }
+    bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return true;
+}
+
+// Copies the mapped contents of pixel buffer `index` out; false if it cannot be mapped.
+bool copyOutPixelBuffer(int index, std::vector<uint8_t>& rgb)
+{
+    rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
+    bindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers[index]);
+    const void* mapped = mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    if (mapped) std::memcpy(rgb.data(), mapped, rgb.size());
+    if (mapped) unmapBuffer(GL_PIXEL_PACK_BUFFER);
+    bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return mapped != nullptr;
+}
+
 void destroySideTarget()
 {
     if (sideBuffer) deleteFramebuffers(1, &sideBuffer);
@@ -108,6 +150,9 @@ bool createSideTarget(int width, int height)
 
 void destroyFrame()
 {
+    if (pixelBuffers[0]) deleteBuffers(2, pixelBuffers);
+    pixelBuffers[0] = pixelBuffers[1] = 0;
+    copiesStarted = 0;
     if (!frameBuffer) return;
     destroySideTarget();
     sideWidth = sideHeight = 0;
@@ -153,6 +198,17 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     showHeight = height;
     if (mode == WindowMode::Offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(kClassError, "no display");
+    // Without a display SDL falls back to a driver with no window, which nobody would see
+    // (unless SDL_VIDEODRIVER asks for it, as tests do).
+    std::string driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    bool fallback = (driver == "offscreen" || driver == "dummy") && !(asked && *asked);
+    if (mode != WindowMode::Offscreen && fallback) {
+        std::fprintf(stderr, "demo: no display to show the show on; --capture FILE.mp4 or --stills DIR "
+                             "--at T renders it without one\n");
+        closeShowWindow();
+        return false;
+    }
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
@@ -161,8 +217,11 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
 
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              windowFlags(mode));
+    // Full screen at the desktop's size: the window asks for the display's size and place
+    // itself, since without a window manager nobody else will resize it.
+    SDL_Rect place = {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), width, height};
+    if (mode == WindowMode::FullScreenDesktop) SDL_GetDisplayBounds(0, &place);
+    window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, windowFlags(mode));
     if (!window) return fail(kWindowError, "no window");
     if (mode == WindowMode::FullScreenSwitch) {
         SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
@@ -178,6 +237,7 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     if (!context) return fail(kWindowError, "no OpenGL context");
     SDL_GL_MakeCurrent(window, context);
     if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
+    if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
     if (mode != WindowMode::Offscreen) SDL_RaiseWindow(window);
     return true;
 }
@@ -257,4 +317,31 @@ void readFramePixels(std::vector<uint8_t>& rgb)
     rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
+bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb)
+{
+    if (!pixelBuffers[0]) {  // no pixel buffers: an ordinary read, one frame late all the same
+        bool havePrevious = copiesStarted++ > 0;
+        if (havePrevious) rgb.swap(heldCopy);
+        readFramePixels(heldCopy);
+        return havePrevious;
+    }
+    int index = copiesStarted % 2;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    bindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers[index]);
+    glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    ++copiesStarted;
+    return copiesStarted > 1 && copyOutPixelBuffer(1 - index, rgb);
+}
+
+bool takeLastFrameCopy(std::vector<uint8_t>& rgb)
+{
+    if (copiesStarted == 0) return false;
+    if (!pixelBuffers[0]) {
+        rgb.swap(heldCopy);
+        return true;
+    }
+    return copyOutPixelBuffer((copiesStarted - 1) % 2, rgb);
 }

@@ -3,10 +3,8 @@
 
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "platform/platform.h"
 #include "image/texture.h"
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "timeline/timeline.h"
 
@@ -19,6 +17,22 @@ float blurInset = 0;
 float blurTimeAccum = 0;
 bool blurReference = false;
 
+static Texture blurTarget;
+
+void newBlurTarget()
+{
+    deleteBlurTarget();
+    blurTarget.createBlank(256, 256);
+}
+
+unsigned int blurTargetTexture() { return blurTarget.id; }
+
+void deleteBlurTarget()
+{
+    if (blurTarget.id != 0) glDeleteTextures(1, &blurTarget.id);
+    blurTarget.id = 0;
+}
+
 void resetBlurSettings()
 {
     blurEnabled = false;
@@ -30,15 +44,15 @@ void resetBlurSettings()
     blurTimeAccum = 0;
 }
 
-void renderBlurSource(Timeline& timeline)
+void renderBlurSource(Timeline& timeline, ColourRGB background)
 {
     glViewport(0, 0, 256, 256);
     timeline.update();
-    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
+    glBindTexture(GL_TEXTURE_2D, blurTarget.id);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, 256, 256, 0);
-    glClearColor(clearColour.r, clearColour.g, clearColour.b, 0.5f);
+    glClearColor(background.r, background.g, background.b, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, 1024, 768);
+    glViewport(0, 0, kFrameWidth, kFrameHeight);
 }
 
 // The first quad's inset: 0, or the animated one, which grows with the time accumulated
@@ -70,11 +84,11 @@ void drawStackedQuads(int passes, float spread, float inset, float& lastAlpha, f
         glTexCoord2f(s0, s1);
         glVertex2f(0, 0);
         glTexCoord2f(s0, s0);
-        glVertex2f(0, 768);
+        glVertex2f(0, kFrameHeight);
         glTexCoord2f(s1, s0);
-        glVertex2f(1024, 768);
+        glVertex2f(kFrameWidth, kFrameHeight);
         glTexCoord2f(s1, s1);
-        glVertex2f(1024, 0);
+        glVertex2f(kFrameWidth, 0);
         inset = inset + spread;
         alpha = alpha - alphaStep;
         glEnd();
@@ -97,7 +111,7 @@ bool drawQuadsMagnified(int passes, float spread, float inset, float& alpha, flo
     glClear(GL_COLOR_BUFFER_BIT);
     drawStackedQuads(passes, spread, inset, alpha, s1);
     bindShowFrame();
-    glViewport(0, 0, 1024, 768);
+    glViewport(0, 0, kFrameWidth, kFrameHeight);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
 
     // The sum goes on as it is: no lighting or fog, full weight.
@@ -114,11 +128,11 @@ bool drawQuadsMagnified(int passes, float spread, float inset, float& alpha, flo
     glTexCoord2f(0, top);
     glVertex2f(0, 0);
     glTexCoord2f(0, 0);
-    glVertex2f(0, 768);
+    glVertex2f(0, kFrameHeight);
     glTexCoord2f(right, 0);
-    glVertex2f(1024, 768);
+    glVertex2f(kFrameWidth, kFrameHeight);
     glTexCoord2f(right, top);
-    glVertex2f(1024, 0);
+    glVertex2f(kFrameWidth, 0);
     glEnd();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     if (lit) glEnable(GL_LIGHTING);
@@ -136,7 +150,7 @@ void drawBlurOverlay(int passes, float spread, Timeline&)
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, blurTexture ? blurTexture->id : 0);
+    glBindTexture(GL_TEXTURE_2D, blurTarget.id);
     beginScreenOverlay();
 
     const float inset = startInset();

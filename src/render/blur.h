@@ -3,7 +3,6 @@
 #include "geometry/vertex.h"
 
 struct Timeline;
-class Texture;
 
 extern bool blurEnabled;
 extern bool blurInsetAnimated;
@@ -16,8 +15,13 @@ extern float blurTimeAccum;  // ms accumulated while animated; only grows
 // False: they add up in a smaller target first, where the GL allows it.
 extern bool blurReference;
 
-// Draws the current scene into the lower left 256 x 256 and copies it into blurTexture.
-void renderBlurSource(Timeline& timeline);
+// A fresh blank 256 x 256 copy target, left bound; the blur owns it and deletes the one before.
+void newBlurTarget();
+void deleteBlurTarget();  // before its GL context goes
+unsigned int blurTargetTexture();  // the target's GL name; 0 when there is none
+// Draws the current scene into the lower left 256 x 256, copies it into the target, then
+// clears that corner to the background again.
+void renderBlurSource(Timeline& timeline, ColourRGB background);
 // Lays `passes` additive quads over the frame, each zoomed in by `spread` more.
 void drawBlurOverlay(int passes, float spread, Timeline& timeline);
 

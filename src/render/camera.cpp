@@ -1,8 +1,12 @@
-// camera.cpp -- viewing transform: look along +z from the eye, then turn in eye space
+// camera.cpp -- viewing transform: look along +z from the eye, then turn in eye space;
+// the camera set from the shared path's samples
 #include "render/camera.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+#include "geometry/spline_path.h"
+#include "platform/platform.h"
 
 Camera camera;
 
@@ -37,7 +41,7 @@ void beginScreenOverlay()
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0, 1024, 768, 0, -1, 1);
+    glOrtho(0, kFrameWidth, kFrameHeight, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -49,4 +53,26 @@ void endScreenOverlay()
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+}
+
+void applyCameraPathSample(int index)
+{
+    if (index < 0 || index >= cameraPathEyeSampleCount || index >= cameraPathAngleSampleCount) return;
+    const Vertex& eye = cameraPathEyeSamples[index];
+    const Vertex& angles = cameraPathAngleSamples[index];
+    camera.eyeX = eye.x;
+    camera.eyeY = eye.y;
+    camera.eyeZ = eye.z;
+    camera.rotX = angles.x;
+    camera.rotY = angles.y;
+    camera.rotZ = angles.z;
+}
+
+void followCameraPath(int samplesPerFrame)
+{
+    if (!cameraPath) return;
+    if (cameraPathStep < kPathSamplesPerSegment * (cameraPath->pointCount - 2)) {
+        applyCameraPathSample(cameraPathStep);
+        cameraPathStep += samplesPerFrame;
+    }
 }

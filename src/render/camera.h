@@ -19,3 +19,9 @@ extern Camera camera;
 // 1024 x 768 screen pixels, origin top left, y down; saves both matrices.
 void beginScreenOverlay();
 void endScreenOverlay();
+
+// Copies sample `index` of the shared camera path's arrays into the camera, if it exists.
+void applyCameraPathSample(int index);
+// Applies sample cameraPathStep and moves the step on by samplesPerFrame while it is below
+// 50 (n - 2); after that, or with no path, the camera keeps what it has.
+void followCameraPath(int samplesPerFrame);

@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "app/random.h"
-#include "app/world.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "world/random.h"
+#include "world/world.h"
 
 float particleSpeeds[kDriftingTriangleCount];
 bool particleFlags[kDriftingTriangleCount];

@@ -1,23 +1,15 @@
 // scene0.cpp -- the opening picture: the title bitmap on black for ten seconds
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
 #include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
 
 void scene0Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = 0;
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = ColourRGB();
-    glDisable(GL_LIGHTING);
+    applySceneStart(0);
 }
 
 // The same picture whatever the time: 512 x 384 pixels, 128 from the top, centred across.

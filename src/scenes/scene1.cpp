@@ -3,14 +3,14 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_steps.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 // Reset windows as (open, close) pairs in ms; a window catches only calls strictly inside it.
 static const float spinResetTimes[10] = {400, 500, 1700, 1800, 2600, 2700, 2800, 2900, 4900, 5000};
@@ -43,18 +43,7 @@ void advanceSpin(float t)
 
 void scene1Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -30;
-
-    blurEnabled = true;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-    blurSpread = 0.01f;
-    blurPasses = 15;
-    blurColour = {1, 1, 1};
-    glDisable(GL_LIGHTING);
+    applySceneStart(1);
 }
 
 // Each copy is drawn inside the previous copy's transform: scales 1, 1.4, 2.52, turns add up.

@@ -1,17 +1,15 @@
 // scene10.cpp -- timeline entry 10: the last tube flight with a swarm of trails, veiled in grey
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 
@@ -70,22 +68,7 @@ void drawGreyVeil()
 
 void scene10Init()
 {
-    camera.setPerspective(0.1f, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -450;
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = ColourRGB{0, 0, 0};
-
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-
-    newBlurTarget();
-    if (terrainTexture) glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
-    glEnable(GL_TEXTURE_2D);
+    applySceneStart(10);  // light 2, switched on there, is set up below
 
     loadCameraPath("sc9.CMVM", 25);
     cameraPathStep = 0;
@@ -106,7 +89,6 @@ void scene10Init()
     glLightfv(GL_LIGHT2, GL_AMBIENT, lightAmbient);
     glLightfv(GL_LIGHT2, GL_DIFFUSE, lightColour);
     glLightfv(GL_LIGHT2, GL_SPECULAR, lightColour);
-    glEnable(GL_LIGHT2);
 
     // Head offsets: whole numbers in the box x 0..27, y 0..17, z 0..19.
     for (int i = 0; i < kTrailCount; ++i) {

@@ -1,34 +1,19 @@
 // scene3.cpp -- timeline entry 3: the wide tube in white fog, the triangles drifting on
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/drifting_triangles.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 void scene3Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -450;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = {1, 1, 1};
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-
-    newBlurTarget();
-    glBindTexture(GL_TEXTURE_2D, texture2->id);
-    glEnable(GL_TEXTURE_2D);
+    applySceneStart(3);
 
     const int provisionalPointCount = 30;
     loadCameraPath("sc3.CMVM", provisionalPointCount);

@@ -1,38 +1,20 @@
 // scene4.cpp -- timeline entry 4: four nested rings of lit wire cubes turning, a grey glow
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world_geometry.h"
 
 void scene4Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -9;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-
-    blurEnabled = true;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-    blurSpread = 0.01f;
-    blurPasses = 25;
-    blurColour = {0.8f, 0.8f, 0.8f};
+    applySceneStart(4);  // the new blur target stays bound for the first draw call
 
     // The cubes are lit lines: their white colour has no effect, the material decides.
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT1);
-    glDisable(GL_LIGHT0);
     const float grey[4] = {0.5f, 0.5f, 0.5f, 0.3f};
     setMaterial(grey);
-
-    newBlurTarget();  // leaves it bound for the first draw call
 }
 
 // Rotation of each copy: degrees per degree of the base angle, and its axis.

@@ -1,35 +1,21 @@
 // scene5.cpp -- timeline entry 5: a flowing dark-red morph inside a green wire shell
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "geometry/spline_path.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // No state of its own: the camera path, the morphs and the camera are the world's.
 
 void scene5Init()
 {
-    camera.setPerspective(0.1f, 200);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -20.4f;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
+    applySceneStart(5);
 
     loadCameraPath("sc6.CMVM", 30);
     cameraPathStep = 0;
@@ -37,8 +23,6 @@ void scene5Init()
     const GLfloat red[4] = {1, 0, 0.1f, 1};
     const GLfloat dimSpecular[4] = {0.1f, 0.1f, 0.1f, 1};
     setMaterial(red, dimSpecular);
-
-    newBlurTarget();
 }
 
 void scene5Draw(uint32_t)

@@ -1,17 +1,16 @@
 // scene6.cpp -- timeline entry 6: a flight through a fogged terrain corridor with white streaks
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/random.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/random.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // The streaks: bright ends in `particles` (shared), faded ends in `particleTails` (ours).
 
@@ -68,20 +67,8 @@ void drawStreaks()
 
 void scene6Init()
 {
-    camera.setPerspective(5, 2000);
-    camera.eyeX = camera.eyeY = camera.eyeZ = 0;
+    applySceneStart(6);
 
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0};
-
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    glDisable(GL_LIGHT2);
-
-    glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     loadCameraPath("sc10.CMVM", 20);
     cameraPathStep = 0;
 

@@ -3,16 +3,14 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 // Alpha of the first shell; the others trail it. The init leaves it where it stands.
 float layerAlpha = 0;
@@ -70,21 +68,7 @@ void drawShells(const float angles[5])
 
 void scene7Init()
 {
-    camera.setPerspective(0.1f, 2000);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -8.4f;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = {0, 0, 0.2f};
-
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT1);
-    glDisable(GL_LIGHT0);
-
-    newBlurTarget();
+    applySceneStart(7);
 
     // A row of triangles from x = -10 down to x = -34.5, waiting left of the view.
     for (int i = 0; i < kTriangleCount; ++i)

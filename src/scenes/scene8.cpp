@@ -1,14 +1,12 @@
 // scene8.cpp -- timeline entry 8: nested green spline rings around a cube, fading to black
 #include <GL/gl.h>
 
-#include "app/frame.h"
-#include "app/world.h"
 #include "geometry/spline_path.h"
-#include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
 
 namespace {
 
@@ -17,8 +15,7 @@ constexpr int kPointsPerRing = 8;
 constexpr int kCopiesPerRing = 35;
 // Each ring is a closed curve: its eight points, then the first three again; point 11 is unused.
 constexpr int kRingPathPoints = 12;
-constexpr int kSamplesPerSegment = 50;
-constexpr int kRingSampleRecords = kRingPathPoints * kSamplesPerSegment;  // 600, of which 500 sampled
+constexpr int kRingSampleRecords = kRingPathPoints * kPathSamplesPerSegment;  // 600, of which 500 sampled
 constexpr int kLoopSegments = 400;  // samples 0..400 run once around the ring
 
 Vertex cubeRingPoints[kRingCount * kPointsPerRing];
@@ -63,7 +60,7 @@ void sampleRing(int ring)
     for (int i = 0; i < kRingPathPoints - 1; ++i)
         cameraPath->setEyePoint(i, points[i % kPointsPerRing]);
     makeRingSampleArray();
-    cameraPath->sampleEye(kSamplesPerSegment, cameraPathEyeSamples);
+    cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
 }
 
 void drawRingCopy(int copy, uint32_t ms)
@@ -103,26 +100,11 @@ void darkenFrame()
 
 void scene8Init()
 {
-    camera.setPerspective(0.1f, 200);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -108;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    clearColour = ColourRGB{0, 0, 0};
-
-    // Entry 6 leaves face culling on, and the darkening quad winds clockwise on the screen:
-    // with culling on it would never be drawn and the picture would never go black.
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT1);
-    glDisable(GL_LIGHT0);
+    // Culling off: the darkening quad winds clockwise on the screen, and with culling on (as
+    // entry 6 leaves it) the picture would never go black.
+    applySceneStart(8);
     const GLfloat material[4] = {1, 1, 1, 0.1f};
     setMaterial(material);
-
-    newBlurTarget();
 
     // The path machinery serves as the rings' spline evaluator; the camera does not follow it.
     delete cameraPath;

@@ -3,14 +3,13 @@
 
 #include <cmath>
 
-#include "app/frame.h"
-#include "app/world.h"
-#include "app/world_geometry.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
-#include "render/blur.h"
 #include "render/camera.h"
+#include "scenes/scene_start.h"
 #include "scenes/scenes.h"
+#include "world/world.h"
+#include "world/world_geometry.h"
 
 namespace {
 
@@ -29,18 +28,9 @@ Vertex wobbleAt(uint32_t ms)
 
 void scene9Init()
 {
-    camera.setPerspective(0.1f, 200);
-    camera.eyeX = 0;
-    camera.eyeY = 0;
-    camera.eyeZ = -20;
-
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    glDisable(GL_CULL_FACE);
-
+    applySceneStart(9);
     loadCameraPath("sc12.CMVM", 25);
     cameraPathStep = 0;
-    clearColour = ColourRGB{0, 0, 0};
 }
 
 void scene9Draw(uint32_t ms)

@@ -1,8 +1,7 @@
 // scene_helpers.cpp -- small GL steps that several timeline entries share
 #include "scenes/scene_helpers.h"
 
-#include "app/world.h"
-#include "image/texture.h"
+#include "platform/platform.h"
 
 void setMaterial(const GLfloat ambientAndDiffuse[4], const GLfloat specular[4])
 {
@@ -27,9 +26,9 @@ void drawFullScreenQuad(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
     glBegin(GL_QUADS);
     glColor4f(r, g, b, a);
     glVertex2f(0, 0);
-    glVertex2f(1024, 0);
-    glVertex2f(1024, 768);
-    glVertex2f(0, 768);
+    glVertex2f(kFrameWidth, 0);
+    glVertex2f(kFrameWidth, kFrameHeight);
+    glVertex2f(0, kFrameHeight);
     glEnd();
 }
 
@@ -41,10 +40,4 @@ void emitTriangleOutline()
     glVertex3f(2, -2, 0);
     glVertex3f(-2, -2, 0);
     glVertex3f(2, -2, 0);
-}
-
-void newBlurTarget()
-{
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
 }

@@ -14,7 +14,3 @@ void drawFullScreenQuad(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
 
 // The six line ends of a triangle outline with its apex at the origin; inside glBegin(GL_LINES).
 void emitTriangleOutline();
-
-// A fresh blank 256 x 256 copy target for the blur, left bound (the old one is not freed:
-// nothing owns it once an entry has replaced it).
-void newBlurTarget();

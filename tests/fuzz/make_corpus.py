@@ -33,12 +33,15 @@ def palette(entries, entry_size=4):
 
 
 def bitmap(width, height, bits, entries=None, colours_used=0, file_header=True, core=False,
-           compression=0):
+           compression=0, masks=b'', pixels=None):
     if entries is None:
         entries = (1 << bits) if bits <= 8 else 0
     header = core_header(width, height, bits) if core else \
         info_header(width, height, bits, compression, colours_used)
-    table = palette(entries, 3 if core else 4)
+    table = masks + palette(entries, 3 if core else 4)
+    if pixels is not None:  # run-length data, taken as it is
+        dib = header + table + pixels
+        return with_file_header(dib, len(header) + len(table)) if file_header else dib
     pixels = rows(width, abs(height), bits)
     if bits <= 8 and entries < (1 << bits):  # keep indices inside a short table
         pixels = bytes(b % entries for b in pixels) if bits == 8 else bytes(len(pixels))
@@ -73,6 +76,22 @@ def bitmap_corpus():
     c['truncated_rows'] = bitmap(4, 4, 24)[:-5]
     c['rle8'] = bitmap(2, 2, 8, compression=1)
     c['bitfields'] = bitmap(2, 2, 32, compression=3)
+    # Every run-length command: runs, absolute runs (odd, with a pad byte), line end, move, end.
+    c['rle8_commands'] = bitmap(6, 4, 8, compression=1, pixels=bytes(
+        [3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 9, 7, 0, 0, 2, 4, 0, 1]))
+    c['rle8_bare_cut'] = bitmap(6, 3, 8, compression=1, file_header=False, pixels=bytes([2, 5, 0, 9, 1, 2]))
+    c['rle4_commands'] = bitmap(7, 4, 4, compression=2, pixels=bytes(
+        [5, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 1, 9, 0xAB, 0, 0, 3, 0xCD, 0, 1]))
+    c['rle4_top_down'] = bitmap(4, -2, 4, compression=2, pixels=bytes([4, 0x12, 0, 1]))
+    masks = lambda *m: struct.pack('<III', *m)
+    c['bitfields565'] = bitmap(3, 2, 16, compression=3, masks=masks(0xF800, 0x07E0, 0x1F))
+    c['bitfields565_palette'] = bitmap(3, 2, 16, entries=4, colours_used=4, compression=3,
+                                       masks=masks(0xF800, 0x07E0, 0x1F))
+    c['bitfields555_bare'] = bitmap(3, 2, 16, compression=3, file_header=False,
+                                    masks=masks(0x7C00, 0x03E0, 0x1F))
+    c['bitfields32_order'] = bitmap(2, 2, 32, compression=3, masks=masks(0xFF, 0xFF000000, 0xFF00))
+    c['bitfields32_wide'] = bitmap(2, 2, 32, compression=3, masks=masks(0x3FF00000, 0xFFC00, 0x3FF))
+    c['bitfields_overlap'] = bitmap(2, 1, 16, compression=3, masks=masks(0xF800, 0xFFE0, 0x1F))
     c['bits_2'] = bitmap(2, 2, 24)[:28] + struct.pack('<H', 2) + bitmap(2, 2, 24)[30:]
     return c
 

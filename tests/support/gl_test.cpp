@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "geometry/mesh.h"
 #include "platform/platform.h"
 #include "render/camera.h"
 
@@ -35,6 +36,27 @@ double FramePixels::meanBrightness(int x0, int y0, int x1, int y1) const
             ++count;
         }
     return count ? sum / count : 0;
+}
+
+std::vector<WorldPoint> tubeCentreLine(int segments, int style, float scale)
+{
+    std::vector<WorldPoint> points(1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScalef(scale, scale, scale);
+    for (int i = 0; i < segments; ++i) {
+        float tx, ty, tz;
+        tubeTurn(i, style, tx, ty, tz);
+        glRotatef(360 - tx, 1, 0, 0);
+        glRotatef(360 - ty, 0, 1, 0);
+        glRotatef(360 - tz, 0, 0, 1);
+        glTranslatef(0, 0, kTubeSegmentAdvance);
+        double m[16];
+        glGetDoublev(GL_MODELVIEW_MATRIX, m);
+        points.push_back({m[12], m[13], m[14]});
+    }
+    glLoadIdentity();
+    return points;
 }
 
 std::string testDataDir()

@@ -23,6 +23,13 @@ struct FramePixels {
 };
 FramePixels readTestFrame();
 
+// A tube's centre line as GL computes it: the origin of every segment's frame after the same
+// scale, turns and advances the tube's display list records.
+struct WorldPoint {
+    double x = 0, y = 0, z = 0;
+};
+std::vector<WorldPoint> tubeCentreLine(int segments, int style, float scale);
+
 // Where the data files are (DEMO_DATA_DIR, set by the test runner).
 std::string testDataDir();
 

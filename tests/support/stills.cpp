@@ -13,8 +13,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
-#include "app/world.h"
 #include "support/gl_test.h"
+#include "world/world.h"
 
 double Still::mean(int x0, int y0, int x1, int y1) const
 {

@@ -20,21 +20,28 @@ Vertex viewAngles(double dx, double dy, double dz)
     return Vertex(static_cast<float>(a.pitch), static_cast<float>(a.yaw), 0);
 }
 
-// sc6: two thirds of an orbit around the morph at the origin, starting where the scene's
-// init puts the eye (0, 0, -20.4). Halfway it glides into the wire shell (radius about 10),
-// where the small morph fills more of the view, rising a little above it; then back out.
+// sc6: two thirds of an orbit around the morph at the origin. The morph's spikes reach 2.11
+// from its centre at most (over all its keys), its wire shell about 5.3 with spikes out to 10.7.
+// The flight starts just outside the shell's body, comes in through it to pass close by the
+// morph while rising above it, and pulls back out to where it began: the morph fills a good
+// part of the view all the way, with the shell's lines around it.
+constexpr double kFarDistance = 6.2, kNearDistance = 3.4;
+constexpr double kHighestElevation = 30.0 / kDegreesPerRadian;
+constexpr double kOrbitStep = 20.0 / kDegreesPerRadian;
+
 bool writeMorphOrbit(const std::string& dir)
 {
+    const double pi = 3.14159265358979;
     std::vector<Vertex> eyes, angles;
-    const double stepRadians = 20.0 / kDegreesPerRadian;
     for (int i = 0; i < kPointCount; ++i) {
         // Point 1 is where the flight begins; point 0 only bends the curve's start.
-        double orbit = (i - 1) * stepRadians;
-        double progress = (i - 1) / double(kPointCount - 2);  // 0 .. 1 over the flight
-        double radius = 20.4 - 11.0 * std::sin(3.14159265358979 * progress);
-        double height = 4.0 * std::sin(3.14159265358979 * progress);
-        Vertex eye(static_cast<float>(radius * std::sin(orbit)), static_cast<float>(height),
-                   static_cast<float>(-radius * std::cos(orbit)));
+        double orbit = (i - 1) * kOrbitStep;
+        double closeness = std::sin(pi * (i - 1) / (kPointCount - 2));  // 0 .. 1 .. 0
+        double distance = kFarDistance - (kFarDistance - kNearDistance) * closeness;
+        double elevation = kHighestElevation * closeness;
+        double across = distance * std::cos(elevation);
+        Vertex eye(static_cast<float>(across * std::sin(orbit)), static_cast<float>(distance * std::sin(elevation)),
+                   static_cast<float>(-across * std::cos(orbit)));
         eyes.push_back(eye);
         // Look at the origin. The yaw is -orbit, kept unwrapped so the spline never spins round.
         Vertex angle = viewAngles(-eye.x, -eye.y, -eye.z);

@@ -2,9 +2,12 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "assetgen.h"
 #include "soundtrack_synth.h"
+#include "timeline/schedule.h"
 
 using namespace soundtrack;
 
@@ -12,7 +15,7 @@ namespace {
 
 const double kStep = 60.0 / 90.0 / 4.0;  // a sixteenth at 90 BPM
 const double kSwing = 0.58;               // the second sixteenth of each pair comes late
-const double kShowEnd = 149.8;            // the final hit
+const double kShowEnd = showDurationMs() / 1000.0;  // the final hit
 const double kFadeStart = 150.0;          // the hit's tail fades out...
 const double kSilence = 150.35;           // ...to silence...
 const double kTrackEnd = 150.5;           // ...which lasts to the end
@@ -22,30 +25,41 @@ enum Lead { NoLead, MelodyA, MelodyB, MelodyALate, MelodyBThenA, Hello };
 enum Keys { NoKeys, Pads, Stabs };
 enum BassLine { NoBass, Bouncy, Long, Walking };
 
-// One section per scene; every pattern starts again at the section's start.
+// One section per scene, placed by the show's schedule; every pattern starts again at the
+// section's start.
 struct Section {
-    double start, end;
     Drums drums;
     BassLine bass;
     Lead lead;
     Keys keys;
     bool arpeggio;
     bool riserBefore;
+    double start = 0, end = 0;  // s
 };
 
-const Section kSections[] = {
-    {0.0, 10.0, IntroHats, NoBass, Hello, Pads, false, false},
-    {10.0, 28.8, BoomBap, Bouncy, MelodyALate, Stabs, false, true},
-    {28.8, 47.8, BoomBapBusy, Bouncy, MelodyA, Stabs, false, false},
-    {47.8, 62.3, HalfTime, Long, MelodyB, Pads, false, false},
-    {62.3, 71.3, Breakdown, Walking, NoLead, NoKeys, true, false},
-    {71.3, 81.3, Build, Bouncy, NoLead, Stabs, true, false},
-    {81.3, 91.3, BoomBapBusy, Bouncy, MelodyB, Stabs, false, true},
-    {91.3, 107.3, BoomBap, Bouncy, MelodyA, Pads, true, false},
-    {107.3, 117.3, Shaker, Long, MelodyB, Pads, false, false},
-    {117.3, 133.8, BoomBapBusy, Bouncy, MelodyA, Stabs, true, true},
-    {133.8, kShowEnd, BoomBapBusy, Bouncy, MelodyBThenA, Stabs, true, false},
+const Section kSectionStyles[kSceneCount] = {
+    {IntroHats, NoBass, Hello, Pads, false, false},
+    {BoomBap, Bouncy, MelodyALate, Stabs, false, true},
+    {BoomBapBusy, Bouncy, MelodyA, Stabs, false, false},
+    {HalfTime, Long, MelodyB, Pads, false, false},
+    {Breakdown, Walking, NoLead, NoKeys, true, false},
+    {Build, Bouncy, NoLead, Stabs, true, false},
+    {BoomBapBusy, Bouncy, MelodyB, Stabs, false, true},
+    {BoomBap, Bouncy, MelodyA, Pads, true, false},
+    {Shaker, Long, MelodyB, Pads, false, false},
+    {BoomBapBusy, Bouncy, MelodyA, Stabs, true, true},
+    {BoomBapBusy, Bouncy, MelodyBThenA, Stabs, true, false},
 };
+
+std::vector<Section> placedSections()
+{
+    std::vector<Section> sections(std::begin(kSectionStyles), std::end(kSectionStyles));
+    for (int i = 0; i < kSceneCount; ++i) {
+        sections[i].start = sceneStartMs(i) / 1000.0;
+        sections[i].end = sceneStartMs(i + 1) / 1000.0;
+    }
+    return sections;
+}
 
 // Dm7, Bbmaj7, Gm7, A7: one chord a bar, four bars round (MIDI notes).
 const int kBassRoots[4] = {38, 34, 31, 33};
@@ -252,8 +266,9 @@ Bus renderTrack()
     size_t length = static_cast<size_t>(kTrackEnd * kSampleRate);
     Buses b;
     for (Bus* bus : {&b.drums, &b.bass, &b.lead, &b.keys}) bus->assign(length, 0.0f);
-    addCrackle(b.keys, 0.0, kSections[0].end, 0.12f, b.noise);
-    for (const Section& s : kSections) {
+    const std::vector<Section> sections = placedSections();
+    addCrackle(b.keys, 0.0, sections[0].end, 0.12f, b.noise);
+    for (const Section& s : sections) {
         addTransition(b, s);
         addDrums(b, s);
         addBassLine(b, s);

@@ -1,50 +1,51 @@
 // world_geometry.cpp -- builds every mesh, morph, trail and the ribbon once at start-up
-#include "app/world_geometry.h"
+#include "world/world_geometry.h"
 
 #include <initializer_list>
+#include <vector>
 
-#include "app/random.h"
 #include "geometry/generators.h"
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
+#include "world/random.h"
 
-Mesh* ringMesh = nullptr;
-Mesh* terrainMesh = nullptr;
-Mesh* bigShape = nullptr;
-Mesh* shape1 = nullptr;
-Mesh* shape2 = nullptr;
-Mesh* shape3 = nullptr;
-Mesh* shape4 = nullptr;
-Mesh* shape5 = nullptr;
-Mesh* shape6 = nullptr;
-Mesh* shape5Fine = nullptr;
-Mesh* shape7 = nullptr;
-MorphSequence* morphA = nullptr;
-MorphSequence* morphB = nullptr;
-MorphSequence* morphC = nullptr;
+std::unique_ptr<Mesh> ringMesh;
+std::unique_ptr<Mesh> terrainMesh;
+std::unique_ptr<Mesh> bigShape;
+std::unique_ptr<Mesh> shape1;
+std::unique_ptr<Mesh> shape2;
+std::unique_ptr<Mesh> shape3;
+std::unique_ptr<Mesh> shape4;
+std::unique_ptr<Mesh> shape5;
+std::unique_ptr<Mesh> shape6;
+std::unique_ptr<Mesh> shape5Fine;
+std::unique_ptr<Mesh> shape7;
+std::unique_ptr<MorphSequence> morphA;
+std::unique_ptr<MorphSequence> morphB;
+std::unique_ptr<MorphSequence> morphC;
 Trail trails[kTrailCount];
 Ribbon ribbon;
 
 namespace {
 
-Mesh* newSupershape(int type, int resolution)
+std::unique_ptr<Mesh> newSupershape(int type, int resolution)
 {
-    Mesh* mesh = new Mesh();
-    makeSupershape(mesh, type, resolution);
-    computeNormals(mesh);
+    auto mesh = std::make_unique<Mesh>();
+    makeSupershape(mesh.get(), type, resolution);
+    computeNormals(mesh.get());
     return mesh;
 }
 
 void makeMeshes()
 {
-    ringMesh = new Mesh();
-    makeRing(ringMesh);
+    ringMesh = std::make_unique<Mesh>();
+    makeRing(ringMesh.get());
 
-    terrainMesh = new Mesh();
+    terrainMesh = std::make_unique<Mesh>();
     // Without a colour map the terrain stays empty.
-    makeTerrain(terrainMesh, kColourMapSide, kColourMapSide, 2.0f, colourMap);
+    makeTerrain(terrainMesh.get(), kColourMapSide, kColourMapSide, 2.0f, colourMap.get());
     terrainMesh->scale = MeshScale();
-    computeNormals(terrainMesh);
+    computeNormals(terrainMesh.get());
 
     bigShape = newSupershape(3, 10);
     bigShape->scale = MeshScale{100, 100, 100};
@@ -59,9 +60,9 @@ void makeMeshes()
     shape3 = newSupershape(3, 20);
 }
 
-MorphSequence* newMorph(float steps, std::initializer_list<Mesh*> keys)
+std::unique_ptr<MorphSequence> newMorph(float steps, std::initializer_list<Mesh*> keys)
 {
-    MorphSequence* morph = new MorphSequence();
+    auto morph = std::make_unique<MorphSequence>();
     morph->init(static_cast<int>(keys.size()), steps);
     int index = 0;
     for (Mesh* key : keys) morph->setKey(index++, key);
@@ -70,23 +71,25 @@ MorphSequence* newMorph(float steps, std::initializer_list<Mesh*> keys)
 
 void makeMorphs()
 {
-    morphA = newMorph(100, {shape1, shape4, shape2, shape5});
-    morphB = newMorph(100, {shape6, shape5Fine, shape7});
-    morphC = newMorph(3.6f, {shape3, shape5});
+    morphA = newMorph(100, {shape1.get(), shape4.get(), shape2.get(), shape5.get()});
+    morphB = newMorph(100, {shape6.get(), shape5Fine.get(), shape7.get()});
+    morphC = newMorph(3.6f, {shape3.get(), shape5.get()});
     morphC->step();
     morphC->step();
 }
 
 const int kTrailPoints = 15;
+std::vector<Vertex> trailPoints;  // every trail's points, one run per trail
 
 // Takes two values of the shared random sequence per trail: these are the run's first 200.
 void makeTrails()
 {
+    trailPoints.assign(static_cast<size_t>(kTrailCount) * kTrailPoints, Vertex());
     for (int i = 0; i < kTrailCount; ++i) {
         Trail& trail = trails[i];
         trail = Trail();
         trail.pointCount = kTrailPoints;
-        trail.points = new Vertex[kTrailPoints];
+        trail.points = &trailPoints[static_cast<size_t>(i) * kTrailPoints];
         float alpha = 0.5f;
         for (int j = 0; j < kTrailPoints; ++j) {
             trail.points[j].setPosition(0.1f * static_cast<float>(j), 0, 0);
@@ -100,13 +103,17 @@ void makeTrails()
 }
 
 const int kRibbonSegments = 500;
+std::vector<Vertex> ribbonVertices;
+std::vector<int32_t> ribbonIndices;
 
 void makeRibbon()
 {
     ribbon = Ribbon();
     ribbon.stripSegmentCount = kRibbonSegments;
-    ribbon.stripVertices = new Vertex[3 * kRibbonSegments];
-    ribbon.stripIndices = new int32_t[4 * 3 * kRibbonSegments]();
+    ribbonVertices.assign(3 * kRibbonSegments, Vertex());
+    ribbonIndices.assign(4 * 3 * kRibbonSegments, 0);
+    ribbon.stripVertices = ribbonVertices.data();
+    ribbon.stripIndices = ribbonIndices.data();
     float u = 0;
     for (int i = 0; i < kRibbonSegments; ++i) {
         const int b = 3 * i;

@@ -1,5 +1,5 @@
 // random.cpp -- never the C library's rand: its sequence differs between platforms
-#include "app/random.h"
+#include "world/random.h"
 
 namespace {
 uint32_t randomState = 1;

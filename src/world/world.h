@@ -1,19 +1,22 @@
-// world.h -- the state every scene starts from: GL state, lights, textures, colour map
+// world.h -- the state every scene starts from: GL state, lights, textures, colour map,
+// the background colour
 #pragma once
+#include <memory>
+
 #include "geometry/vertex.h"
+#include "image/texture.h"
 
-class Texture;
+extern std::unique_ptr<Texture> terrainTexture;
+extern std::unique_ptr<Texture> logoTexture;
+extern std::unique_ptr<Texture> texture2;
+extern std::unique_ptr<Texture> texture3;
+extern std::unique_ptr<Texture> hiphopTexture;
 
-extern Texture* blurTexture;
-extern Texture* terrainTexture;
-extern Texture* logoTexture;
-extern Texture* texture2;
-extern Texture* texture3;
-extern Texture* hiphopTexture;
+extern ColourRGB clearColour;  // the background, set by the scenes
 
 constexpr int kColourMapSide = 80;
 constexpr int kColourMapBytes = kColourMapSide * kColourMapSide * 3;
-extern unsigned char* colourMap;  // 80 x 80 RGB
+extern std::unique_ptr<unsigned char[]> colourMap;  // 80 x 80 RGB
 
 // Point arrays that exist from program start, default records.
 constexpr int kParticleCount = 500;

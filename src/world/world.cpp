@@ -1,19 +1,19 @@
 // world.cpp -- the state every scene starts from: GL state, lights, textures, colour map
-#include "app/world.h"
+#include "world/world.h"
 
 #include <GL/gl.h>
 
-#include "app/world_geometry.h"
 #include "image/texture.h"
 #include "platform/platform.h"
+#include "world/world_geometry.h"
 
-Texture* blurTexture = nullptr;
-Texture* terrainTexture = nullptr;
-Texture* logoTexture = nullptr;
-Texture* texture2 = nullptr;
-Texture* texture3 = nullptr;
-Texture* hiphopTexture = nullptr;
-unsigned char* colourMap = nullptr;
+std::unique_ptr<Texture> terrainTexture;
+std::unique_ptr<Texture> logoTexture;
+std::unique_ptr<Texture> texture2;
+std::unique_ptr<Texture> texture3;
+std::unique_ptr<Texture> hiphopTexture;
+ColourRGB clearColour;
+std::unique_ptr<unsigned char[]> colourMap;
 Vertex particles[kParticleCount];
 Vertex particleTails[kParticleCount];
 Vertex trailHeads[kTrailCount];
@@ -60,17 +60,15 @@ static void setUpLights()
     // accepted range and would only be rejected.
 }
 
-static Texture* textureFromBitmap(const char* fileName)
+static std::unique_ptr<Texture> textureFromBitmap(const char* fileName)
 {
-    auto* texture = new Texture;
+    auto texture = std::make_unique<Texture>();
     texture->loadBitmap(fileName);
     return texture;
 }
 
 static void loadTextures()
 {
-    blurTexture = new Texture;
-    blurTexture->createBlank(256, 256);
     terrainTexture = textureFromBitmap("terrainheh.bmp");
     logoTexture = textureFromBitmap("logo.bmp");
     texture2 = textureFromBitmap("texture2.bmp");
@@ -84,8 +82,8 @@ bool setUpWorld()
     setUpDepthAndMatrices();
     setUpLights();
     loadTextures();
-    colourMap = new unsigned char[kColourMapBytes]();
-    loadRawImage("mapclr.raw", kColourMapSide * kColourMapSide, colourMap);
+    colourMap = std::make_unique<unsigned char[]>(kColourMapBytes);
+    loadRawImage("mapclr.raw", kColourMapSide * kColourMapSide, colourMap.get());
     setUpWorldGeometry();
     worldSetUpMilliseconds = wallMilliseconds() - start;
     return true;
