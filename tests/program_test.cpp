@@ -141,6 +141,7 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
     for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
     EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
+    EXPECT_NE(runDemo("--stills /tmp/s --at 1 --capture x.mp4").output.find("--stills and --capture"), std::string::npos);
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;

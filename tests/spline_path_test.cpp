@@ -180,7 +180,7 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         {"most negative count", {0, 0, 0, 0x80}},
         {"huge count in a small file", {0xff, 0xff, 0xff, 0x7f, 1, 2, 3, 4}},
         {"4 + 72 n wraps in 32 bits", {0xe4, 0x38, 0x8e, 0x03}},  // n = 59652324: 72 n = 2^32 + 32
-        {"just over the point cap", {0x11, 0x27, 0x00, 0x00}},    // n = 10001
+        {"just over the point cap", cmvmBytes(std::vector<Vertex>(10001), std::vector<Vertex>(10001))},
         {"a NaN position", withFloatAt(good, 4 + 36 * 2, 0x7fc00000)},
         {"an infinite angle", withFloatAt(good, 4 + 36 * 7 + 32, 0xff800000)},
         {"record cut short", std::vector<uint8_t>(good.begin(), good.begin() + 4 + 36 * 3 + 20)},

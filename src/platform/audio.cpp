@@ -120,7 +120,15 @@ bool startMusic(MusicStream* stream, double fromSeconds)
     countCall();
     if (fromSeconds <= 0) return Mix_PlayMusic(stream->music, 1) == 0;
     // A fade of no length starts the stream at the position, without a blip of its beginning.
-    return Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) == 0;
+    if (Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) != 0) return false;
+#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
+    // The audio thread takes the first block (46 ms) on its next turn: return when it has, so
+    // that a clock started now starts with the sound, not up to a block before it.
+    double started = Mix_GetMusicPosition(stream->music);
+    for (int waitedMs = 0; waitedMs < 250 && Mix_GetMusicPosition(stream->music) == started; ++waitedMs)
+        SDL_Delay(1);
+#endif
+    return true;
 }
 
 double musicPositionSeconds(MusicStream* stream)
