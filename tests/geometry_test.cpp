@@ -221,10 +221,7 @@ TEST(ViewVolume, SpheresInsideAcrossAndOutsideEachSide)
     double objectToClip[16];
     multiplyMatrices(projection, moveBack, objectToClip);
     const ViewVolume view(objectToClip);
-    struct Case {
-        double x, y, z, radius;
-        bool seen;
-    } cases[] = {
+    struct Case { double x, y, z, radius; bool seen; } cases[] = {
         {0, 0, 0, 1, true},        {0, 0, 55, 1, false},     // ahead; behind the eye
         {0, 0, 49.5, 0.4, false},  {0, 0, 49.5, 0.6, true},  // short of the near side; across it
         {0, 0, -51, 0.9, false},   {0, 0, -51, 1.1, true},   // past the far side; across it
@@ -237,8 +234,7 @@ TEST(ViewVolume, SpheresInsideAcrossAndOutsideEachSide)
 
     // Around the box of the points, out to the farthest one, plus the margin.
     const BoundingSphere s = sphereAround({0, 0, 0, 2, 0, 0, 0, 4, 0}, 0.5);
-    EXPECT_DOUBLE_EQ(s.x, 1);
-    EXPECT_DOUBLE_EQ(s.y, 2);
+    EXPECT_EQ(std::make_pair(s.x, s.y), std::make_pair(1.0, 2.0));
     EXPECT_DOUBLE_EQ(s.radius, std::sqrt(5.0) + 0.5);
     EXPECT_LT(sphereAround({}, 1).radius, 0);
 }

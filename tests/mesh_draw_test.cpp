@@ -295,17 +295,14 @@ TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
     makeRing(&tube);
     tube.drawTube(2000, 0);  // compiles only
     std::vector<unsigned char> colourMap(80 * 80 * 3);
-    for (size_t i = 0; i < colourMap.size(); ++i) colourMap[i] = static_cast<unsigned char>(i % 7);
+    for (size_t i = 0; i < colourMap.size(); ++i) colourMap[i] = i % 7;
     Mesh terrain;
     makeTerrain(&terrain, 80, 80, 2, colourMap.data());
     computeNormals(&terrain);
     texturedListPending = true;
     terrain.drawTextured();  // compiles only
 
-    struct View {
-        Mesh* mesh;
-        float turnDegrees, axisX, axisY, x, y, z;
-    } views[] = {
+    struct View { Mesh* mesh; float turnDegrees, axisX, axisY, x, y, z; } views[] = {
         {&tube, 180, 0, 1, 0, 0, -100},    // inside, looking along
         {&tube, 90, 0, 1, 100, 0, -200},   // beside it, a stretch in the middle across the view
         {&terrain, 90, 1, 0, -40, -57, -40},  // looking down on a corner

@@ -335,7 +335,6 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
         EXPECT_GT(psnr(pictures[0], pictures[1]), 34) << "lit " << lit;
     }
     leaveLightingOn = false;
-    blurReference = false;
     glDisable(GL_LIGHT1);
 }
 

@@ -158,14 +158,16 @@ double percentile(std::vector<double> values, double fraction)
 
 struct FrameTimes {
     std::vector<double> ms;
+    double cpuMs = 0;  // processor time of all threads over these frames
 
     void print(const char* label, int index, bool last) const
     {
         double maxTime = ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end());
+        double cpuPerFrame = ms.empty() ? 0 : cpuMs / static_cast<double>(ms.size());
         std::printf("    {\"%s\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
-                    "\"max_ms\": %.3f}%s\n",
+                    "\"max_ms\": %.3f, \"cpu_ms_per_frame\": %.3f}%s\n",
                     label, index, ms.size(), percentile(ms, 0.5), percentile(ms, 0.95), maxTime,
-                    last ? "" : ",");
+                    cpuPerFrame, last ? "" : ",");
     }
 };
 
@@ -182,7 +184,11 @@ public:
     }
 
     bool needsPixels(uint32_t showMs) const override { return showMs >= sceneStartMs_; }
-    void frameBegins() override { frameStart_ = wallMilliseconds(); }
+    void frameBegins() override
+    {
+        frameStart_ = wallMilliseconds();
+        frameStartCpu_ = processCpuMilliseconds();
+    }
 
     bool frameDone(Timeline& timeline) override
     {
@@ -204,12 +210,13 @@ public:
         glFinish();
         double end = wallMilliseconds();
         if (firstTimedStart_ < 0) firstTimedStart_ = frameStart_;
-        if (!timeline.finished()) {
-            sceneTimes_[timeline.current].ms.push_back(end - frameStart_);
-        } else {
-            if (afterShow_.ms.empty()) memoryAtShowEnd_ = memoryUse();
-            afterShow_.ms.push_back(end - frameStart_);
-        }
+        FrameTimes* times = &afterShow_;
+        if (!timeline.finished())
+            times = &sceneTimes_[timeline.current];
+        else if (afterShow_.ms.empty())
+            memoryAtShowEnd_ = memoryUse();
+        times->ms.push_back(end - frameStart_);
+        times->cpuMs += processCpuMilliseconds() - frameStartCpu_;
         advanceVirtualFrame();
         return true;
     }
@@ -247,6 +254,7 @@ private:
     int scene_;  // -1: every scene
     uint32_t sceneStartMs_ = 0;  // show time of the first frame that is painted and timed
     double frameStart_ = 0;
+    double frameStartCpu_ = 0;
     double firstFrameEnd_ = -1;
     double firstTimedStart_ = -1;
     std::vector<FrameTimes> sceneTimes_;

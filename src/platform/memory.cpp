@@ -1,6 +1,7 @@
-// memory.cpp -- the process's resident memory, from the kernel's own account
+// memory.cpp -- the process's resident memory and processor time, from the kernel's own account
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 
@@ -16,4 +17,11 @@ MemoryUse memoryUse()
     }
     std::fclose(status);
     return use;
+}
+
+double processCpuMilliseconds()
+{
+    timespec t{};
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return 0;
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }

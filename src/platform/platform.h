@@ -29,6 +29,9 @@ struct MemoryUse {
 };
 MemoryUse memoryUse();
 
+// Processor time of the whole process (every thread, the renderer's too), in milliseconds.
+double processCpuMilliseconds();
+
 // ---- files -------------------------------------------------------------------------------
 // Reads a whole regular file of at most maxBytes into memory (a FIFO, device or folder is
 // refused at once, without waiting). False with a short reason.
