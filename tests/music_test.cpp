@@ -62,8 +62,11 @@ int playUntilStreamCloses(MusicPlayer& player, double timeoutSeconds)
     return -1;
 }
 
-void expectPlaysMakeNoMixerCall(MusicPlayer& player)
+// Closed for good: no stream, the mixer shut, and later plays make no mixer call.
+void expectClosedForGood(MusicPlayer& player)
 {
+    EXPECT_EQ(player.stream, nullptr);
+    EXPECT_FALSE(mixerIsOpenForTest());
     uint64_t before = mixerCallCount();
     for (int frame = 0; frame < 100; ++frame) player.play();
     EXPECT_EQ(mixerCallCount(), before);
@@ -88,17 +91,13 @@ TEST(MusicPlayer, StartsOnceAndClosesEverythingWhenTheStreamEnds)
     // Restarting it at any frame would keep it from ending on time.
     EXPECT_EQ(playUntilStreamCloses(player, kSeconds + 3.0), 2) << "the stream and the mixer, closed once";
     EXPECT_GT(secondsSince(start), kSeconds - 1.0) << "it played through, not cut short";
-    EXPECT_EQ(player.stream, nullptr);
-    EXPECT_FALSE(mixerIsOpenForTest());
-    expectPlaysMakeNoMixerCall(player);
+    expectClosedForGood(player);
 }
 
 TEST(MusicPlayer, EndFlagFromAnotherThreadIsActedOnByTheNextPlay)
 {
     useDummyAudio();
-    fs::path soundtrack = fs::path(testDataDir()) / "quirky.mp3";
-    ASSERT_TRUE(fs::is_regular_file(soundtrack)) << soundtrack;
-    fs::copy_file(soundtrack, enterFreshFolder("real") / "quirky.mp3");
+    fs::copy_file(fs::path(testDataDir()) / "quirky.mp3", enterFreshFolder("real") / "quirky.mp3");
 
     MusicPlayer player;
     ASSERT_EQ(player.init(), 0) << "the generated soundtrack opens as an MP3 stream";
@@ -114,9 +113,7 @@ TEST(MusicPlayer, EndFlagFromAnotherThreadIsActedOnByTheNextPlay)
     before = mixerCallCount();
     player.play();
     EXPECT_EQ(mixerCallCount() - before, 2u);
-    EXPECT_EQ(player.stream, nullptr);
-    EXPECT_FALSE(mixerIsOpenForTest());
-    expectPlaysMakeNoMixerCall(player);
+    expectClosedForGood(player);
 }
 
 TEST(MusicPlayer, MissingFileOrNoDeviceRunsSilentWithOneLineAtMost)
@@ -129,10 +126,8 @@ TEST(MusicPlayer, MissingFileOrNoDeviceRunsSilentWithOneLineAtMost)
         MusicPlayer player;
         EXPECT_EQ(player.init(), 1) << driver;
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(player.stream, nullptr);
-        EXPECT_FALSE(mixerIsOpenForTest()) << "the mixer is closed again";
         EXPECT_TRUE(errors.empty() || errors.find('\n') == errors.size() - 1) << errors;
-        expectPlaysMakeNoMixerCall(player);
+        expectClosedForGood(player);
         writeShortMp3("quirky.mp3");
     }
     useDummyAudio();

@@ -41,11 +41,6 @@ void placeCamera(float x, float y, float z)
     camera.rotX = camera.rotY = camera.rotZ = 0;
 }
 
-void runSpin(std::initializer_list<float> times)
-{
-    cubeCloudSpin = SpinState();
-    for (float t : times) advanceSpin(t);
-}
 
 }  // namespace
 
@@ -53,34 +48,34 @@ void runSpin(std::initializer_list<float> times)
 
 TEST(CubeCloudSpin, TurnsPerCallAndResetsOnlyStrictlyInsideEachWindowInTurn)
 {
-    runSpin({16});  // the first call takes its own time as the previous one
+    cubeCloudSpin = SpinState();
+    advanceSpin(16);  // the first call takes its own time as the previous one
     EXPECT_FLOAT_EQ(cubeCloudSpin.angleA, 0);
     EXPECT_FLOAT_EQ(cubeCloudSpin.angleB, 1);
     EXPECT_FLOAT_EQ(cubeCloudSpin.clock, 0);
     advanceSpin(36);
     EXPECT_FLOAT_EQ(cubeCloudSpin.clock, 20);
 
-    runSpin({300, 400});  // the opening value itself: no reset
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 0);
-    EXPECT_NE(cubeCloudSpin.angleA, 0);
-    advanceSpin(401);
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 2);
-    EXPECT_EQ(cubeCloudSpin.angleA, 0);
-    EXPECT_EQ(cubeCloudSpin.angleB, 0);
-    EXPECT_EQ(cubeCloudSpin.angleC, 0);
-    EXPECT_EQ(cubeCloudSpin.clock, 0);
-    advanceSpin(450);  // used up
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 2);
-    EXPECT_FLOAT_EQ(cubeCloudSpin.clock, 49);
-
-    runSpin({500, 1799});  // the closing value is outside; a missed window blocks the next
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 0);
-    runSpin({450, 1750, 2650, 2850, 4950, 4960});
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 10);
-    EXPECT_NE(cubeCloudSpin.angleB, 0);  // all used: the spin runs on
-    runSpin({450, 1900, 2650, 2850, 4950});
-    EXPECT_EQ(cubeCloudSpin.resetIndex, 2);
-    EXPECT_FLOAT_EQ(cubeCloudSpin.clock, 4500);
+    // Calls in turn: the reset index and the clock (ms since the last reset) after them, and
+    // whether the last call reset the angles.
+    struct Case { std::vector<float> times; int resetIndex; float clock; bool reset; };
+    const Case cases[] = {
+        {{300, 400}, 0, 100, false},  // the opening value itself: no reset
+        {{300, 400, 401}, 2, 0, true},
+        {{300, 400, 401, 450}, 2, 49, false},  // used up
+        {{500, 1799}, 0, 1299, false},         // the closing value is outside; a missed window blocks the next
+        {{450, 1750, 2650, 2850, 4950, 4960}, 10, 10, false},  // all used: the spin runs on
+        {{450, 1900, 2650, 2850, 4950}, 2, 4500, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.times));
+        cubeCloudSpin = SpinState();
+        for (float t : c.times) advanceSpin(t);
+        EXPECT_EQ(cubeCloudSpin.resetIndex, c.resetIndex);
+        EXPECT_FLOAT_EQ(cubeCloudSpin.clock, c.clock);
+        const bool zero = cubeCloudSpin.angleA == 0 && cubeCloudSpin.angleB == 0 && cubeCloudSpin.angleC == 0;
+        EXPECT_EQ(zero, c.reset);
+    }
 }
 
 // ---- entries 2 and 3: the end of each flight ---------------------------------------------

@@ -43,12 +43,12 @@ static Still loadPng(const std::string& path)
 std::vector<Still> renderShowStills(const std::vector<int>& times, int fps)
 {
     const char* binary = std::getenv("DEMO_BINARY");
-    std::string dir = freshTempDir("stills");
+    std::string dir = testing::TempDir() + "stills_" + std::to_string(getpid());
     std::string list;
     for (int t : times) list += (list.empty() ? "" : ",") + std::to_string(t);
     std::string command = std::string("'") + (binary ? binary : "./demo") + "' --data '" + testDataDir() +
                           "' --stills '" + dir + "' --fps " + std::to_string(fps) + " --at " + list + " >/dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && " + command).c_str()), 0) << command;
     std::vector<Still> stills;
     for (int t : times) stills.push_back(loadPng(dir + "/" + std::to_string(t) + ".png"));
     std::system(("rm -rf '" + dir + "'").c_str());
@@ -89,21 +89,6 @@ void setUpWorldOnce()
     ASSERT_EQ(chdir(testDataDir().c_str()), 0);
     if (!done) setUpWorld();
     done = true;
-}
-
-long residentKilobytes()
-{
-    long pages = 0, resident = 0;
-    std::ifstream statm("/proc/self/statm");
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-std::string freshTempDir(const std::string& name)
-{
-    std::string dir = testing::TempDir() + name + "_" + std::to_string(getpid());
-    EXPECT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
-    return dir;
 }
 
 void writeCameraPath(const std::string& file, const std::vector<Vertex>& eyes, const std::vector<Vertex>& angles)

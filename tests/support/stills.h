@@ -50,19 +50,7 @@ inline uint32_t msOfFrame(int frame) { return static_cast<uint32_t>(frame * 1000
 
 // Sets the world up once per process; makes the data folder the working directory each call.
 void setUpWorldOnce();
-long residentKilobytes();
 
-// An empty folder of its own under the test's temporary folder.
-std::string freshTempDir(const std::string& name);
 // A camera path file: the point count, then the eye points, then the angle points.
 void writeCameraPath(const std::string& file, const std::vector<Vertex>& eyes, const std::vector<Vertex>& angles);
 
-// The show's random sequence as its definition gives it, for checking the order of calls.
-struct ReferenceRandom {
-    uint32_t state = 1;
-    int next()
-    {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 32767);
-    }
-};
