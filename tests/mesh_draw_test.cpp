@@ -81,26 +81,20 @@ template <typename Draw>
 Feedback captureFeedback(Draw draw)
 {
     std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_2D, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const int used = glRenderMode(GL_RENDER);
     EXPECT_GE(used, 0) << "feedback buffer overflow";
     Feedback result;
-    for (int i = 0; i < used;) {
+    for (int i = 0; i < used;) {  // polygons and lines only: nothing drawn here sends other tokens
         const GLfloat token = buffer[i++];
-        int vertices = 1;  // point, bitmap and pixel tokens carry one vertex
-        if (token == GL_POLYGON_TOKEN) {
-            vertices = static_cast<int>(buffer[i++]);
-            ++result.polygons;
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            vertices = 2;
-            ++result.lines;
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            ++i;
-            continue;
-        }
-        for (int k = 0; k < vertices; ++k, i += 3) result.xs.push_back(buffer[i]);
+        const bool polygon = token == GL_POLYGON_TOKEN, line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
+        EXPECT_TRUE(polygon || line) << token;
+        const int vertices = polygon ? static_cast<int>(buffer[i++]) : 2;
+        result.polygons += polygon;
+        result.lines += line;
+        for (int k = 0; k < vertices; ++k, i += 2) result.xs.push_back(buffer[i]);
     }
     return result;
 }
