@@ -199,11 +199,8 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
 // map stays zero; everything else is loaded, the colour map from its file.
 TEST_F(GlTest, WorldSetUpGoesOnWithoutAFile)
 {
-    struct Case {
-        const char* missing;
-        const char* caption;
-        const char* text;
-    } cases[] = {{"logo.bmp", "logo.bmp", "Could not load texture"}, {"mapclr.raw", "hehe ;)", "Could not load RAW image"}};
+    struct Case { const char* missing; const char* caption; const char* text; } cases[] = {
+        {"logo.bmp", "logo.bmp", "Could not load texture"}, {"mapclr.raw", "hehe ;)", "Could not load RAW image"}};
     std::ifstream in(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
     const Bytes map((std::istreambuf_iterator<char>(in)), {});
     for (const Case& c : cases) {
