@@ -1,6 +1,9 @@
 // foundation_gl_test.cpp -- the camera, screen overlays and the show's frame, drawn offscreen
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "support/gl_test.h"
@@ -70,8 +73,7 @@ TEST_F(CameraTest, OverlayCoversTheFrameTopLeftFirstAndRestoresMatrices)
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(before[i], after[i]);
+    EXPECT_TRUE(mode == GL_MODELVIEW && std::equal(before, before + 16, after));
 
     FramePixels frame = readTestFrame();
     EXPECT_GT(frame.at(2, 2)[0], 250);
@@ -84,11 +86,10 @@ TEST_F(CameraTest, OverlayCoversTheFrameTopLeftFirstAndRestoresMatrices)
 // 1, so the drawn colour comes through whole.
 TEST_F(CameraTest, TheFrameHasNoAlphaSoDestinationAlphaReadsOne)
 {
-    GLint alphaBits = -1, depthBits = 0;
-    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
-    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-    EXPECT_EQ(alphaBits, 0);
-    EXPECT_EQ(depthBits, 16);
+    GLint bits[2] = {-1, 0};
+    glGetIntegerv(GL_ALPHA_BITS, &bits[0]);
+    glGetIntegerv(GL_DEPTH_BITS, &bits[1]);
+    EXPECT_EQ(std::pair(bits[0], bits[1]), std::pair(0, 16)) << "alpha and depth bits";
     glClearColor(0, 0, 0, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);

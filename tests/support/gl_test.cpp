@@ -3,7 +3,11 @@
 
 #include <GL/gl.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "geometry/mesh.h"
 #include "platform/platform.h"
@@ -57,6 +61,25 @@ std::vector<WorldPoint> tubeCentreLine(int segments, int style, float scale)
     }
     glLoadIdentity();
     return points;
+}
+
+ScratchDir::ScratchDir()
+{
+    char pattern[] = "/tmp/scratch_XXXXXX";
+    path = mkdtemp(pattern);
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+std::string ScratchDir::write(const std::string& name, const std::vector<uint8_t>& bytes) const
+{
+    std::string file = path + "/" + name;
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return file;
 }
 
 std::string testDataDir()

@@ -33,6 +33,14 @@ std::vector<WorldPoint> tubeCentreLine(int segments, int style, float scale);
 // Where the data files are (DEMO_DATA_DIR, set by the test runner).
 std::string testDataDir();
 
+// A scratch folder, removed with everything in it at the end of the scope.
+struct ScratchDir {
+    std::string path;
+    ScratchDir();
+    ~ScratchDir();
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const;  // its path
+};
+
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override;
