@@ -193,13 +193,15 @@ bool paletteColour(const DibLayout& layout, unsigned index, uint8_t* rgb)
     return true;
 }
 
-// A channel of any width scaled exactly to 0..255, rounded to the nearest.
-uint8_t channel(uint32_t value, uint32_t mask)
+// A channel of any width scaled exactly to 0..255: rounded to the nearest where the file gives
+// its masks, truncated for the fixed 5-5-5 and 8-8-8 layouts, as those pictures always decoded.
+uint8_t channel(uint32_t value, uint32_t mask, bool rounded)
 {
     int shift = 0;
     while ((mask >> shift & 1) == 0) ++shift;
     uint64_t top = mask >> shift;
-    return static_cast<uint8_t>((((value & mask) >> shift) * uint64_t(510) / top + 1) / 2);
+    uint64_t field = (value & mask) >> shift;
+    return static_cast<uint8_t>(rounded ? (field * 510 / top + 1) / 2 : field * 255 / top);
 }
 
 bool convertRow(const DibLayout& layout, const uint8_t* row, uint8_t* out)
@@ -225,7 +227,8 @@ bool convertRow(const DibLayout& layout, const uint8_t* row, uint8_t* out)
         }
         default: {  // 16 and 32 bits: channels where the masks say
             uint32_t value = layout.bits == 16 ? readU16(row + x * 2) : readU32(row + x * 4);
-            for (int c = 0; c < 3; ++c) out[c] = channel(value, layout.masks[c]);
+            bool rounded = layout.compression == kCompressionBitFields;
+            for (int c = 0; c < 3; ++c) out[c] = channel(value, layout.masks[c], rounded);
             break;
         }
         }
