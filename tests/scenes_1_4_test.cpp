@@ -1,46 +1,30 @@
 // scenes_1_4_test.cpp -- the cube cloud, the two tunnel flights and the rings of cubes
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "geometry/spline_path.h"
 #include "platform/platform.h"
 #include "render/camera.h"
-#include "scenes/drifting_triangles.h"
 #include "scenes/scene_steps.h"
-#include "support/gl_test.h"
 #include "support/stills.h"
 #include "timeline/schedule.h"
-#include "world/random.h"
-#include "world/world.h"
 
 namespace {
 
 // A path whose eye x and angle y grow by 10 and 5 per control point.
-std::string writeStraightPath(const char* name, int pointCount)
+void loadStraightPath(int pointCount)
 {
     std::vector<Vertex> eyes, angles;
     for (int k = 0; k < pointCount; ++k) {
         eyes.emplace_back(10.0f * k, 0, 0);
         angles.emplace_back(0, 5.0f * k, 0);
     }
-    std::string path = testing::TempDir() + name;
+    const std::string path = testing::TempDir() + "straight.CMVM";
     writeCameraPath(path, eyes, angles);
-    return path;
+    loadCameraPath(path.c_str(), 20);
 }
-
-void placeCamera(float x, float y, float z)
-{
-    camera.eyeX = x;
-    camera.eyeY = y;
-    camera.eyeZ = z;
-    camera.rotX = camera.rotY = camera.rotZ = 0;
-}
-
 
 }  // namespace
 
@@ -80,58 +64,41 @@ TEST(CubeCloudSpin, TurnsPerCallAndResetsOnlyStrictlyInsideEachWindowInTurn)
 
 // ---- entries 2 and 3: the end of each flight ---------------------------------------------
 
-TEST(TunnelFlights, FirstTunnelRestsOnItsLastSampleAndWideTunnelLeavesTheCamera)
+// On a straight path of five points (samples 0 .. 149): entry 2 takes one sample a call up to
+// sample 50 n - 150 = 100 and then keeps taking it, whatever moved the camera; entry 3 takes two
+// a call while below 50 (n - 2) = 150, then leaves the camera alone. Two points give no samples.
+TEST(TunnelFlights, EachFlightRestsAtItsEnd)
 {
-    collectMessageBoxes(true);
-    loadCameraPath(writeStraightPath("four.CMVM", 4).c_str(), 20);
-    ASSERT_EQ(cameraPath->pointCount, 4);
-    cameraPathStep = 0;
-    followTunnelPath();
-    EXPECT_EQ(cameraPathStep, 1);
-    EXPECT_FLOAT_EQ(camera.eyeX, 10);  // (P0 + 4 P1 + P2) / 6
-    EXPECT_FLOAT_EQ(camera.rotY, 5);
-    for (int call = 2; call <= 50; ++call) followTunnelPath();
-    EXPECT_NEAR(camera.eyeX, 19.8f, 1e-4);  // sample 49
-    followTunnelPath();                      // sample 50 = 50 n - 150, the last one taken
-    EXPECT_EQ(cameraPathStep, 51);
-    EXPECT_FLOAT_EQ(camera.eyeX, 20);  // (P1 + 4 P2 + P3) / 6
-    EXPECT_FLOAT_EQ(camera.rotY, 10);
-    placeCamera(0, 0, -25);
-    followTunnelPath();  // beyond the end: the same sample again
-    followTunnelPath();
-    EXPECT_EQ(cameraPathStep, 51);
-    EXPECT_FLOAT_EQ(camera.eyeX, 20);
-    EXPECT_FLOAT_EQ(camera.eyeZ, 0);
+    struct Flight { void (*step)(); int perCall, restStep, restSample; bool keepsTheSample; };
+    for (Flight f : {Flight{followTunnelPath, 1, 101, 100, true}, {followWideTunnelPath, 2, 150, 148, false}}) {
+        SCOPED_TRACE(f.perCall);
+        collectMessageBoxes(true);
+        loadStraightPath(5);
+        ASSERT_EQ(cameraPathEyeSampleCount, 150);
+        cameraPathStep = 0;
+        f.step();
+        EXPECT_EQ(cameraPathStep, f.perCall);
+        EXPECT_FLOAT_EQ(camera.eyeX, 10);  // (P0 + 4 P1 + P2) / 6
+        EXPECT_FLOAT_EQ(camera.rotY, 5);
+        for (int call = 2; call <= f.restStep / f.perCall; ++call) f.step();
+        EXPECT_EQ(cameraPathStep, f.restStep);
+        EXPECT_FLOAT_EQ(camera.eyeX, cameraPathEyeSamples[f.restSample].x);
+        EXPECT_FLOAT_EQ(camera.rotY, cameraPathAngleSamples[f.restSample].y);
+        camera.eyeX = -25;  // what the triangles leave in the camera
+        f.step();
+        f.step();
+        EXPECT_EQ(cameraPathStep, f.restStep);
+        EXPECT_FLOAT_EQ(camera.eyeX, f.keepsTheSample ? cameraPathEyeSamples[f.restSample].x : -25);
+        EXPECT_TRUE(collectedMessageBoxes().empty());
 
-    loadCameraPath(writeStraightPath("five.CMVM", 5).c_str(), 30);
-    ASSERT_GE(cameraPathEyeSampleCount, 150);
-    cameraPathStep = 0;
-    followWideTunnelPath();
-    EXPECT_EQ(cameraPathStep, 2);
-    EXPECT_FLOAT_EQ(camera.eyeX, 10);
-    for (int call = 2; call <= 74; ++call) followWideTunnelPath();
-    EXPECT_EQ(cameraPathStep, 148);
-    followWideTunnelPath();  // 148, the largest even index below 50 (n - 2) = 150
-    EXPECT_EQ(cameraPathStep, 150);
-    EXPECT_FLOAT_EQ(camera.eyeX, cameraPathEyeSamples[148].x);
-    EXPECT_FLOAT_EQ(camera.rotY, cameraPathAngleSamples[148].y);
-    placeCamera(0, 0, -25);  // what the triangles leave in the camera
-    followWideTunnelPath();
-    EXPECT_EQ(cameraPathStep, 150);
-    EXPECT_FLOAT_EQ(camera.eyeX, 0);
-    EXPECT_FLOAT_EQ(camera.eyeZ, -25);
-    EXPECT_TRUE(collectedMessageBoxes().empty());
-
-    // Two points give no samples: neither flight moves the camera.
-    loadCameraPath(writeStraightPath("two.CMVM", 2).c_str(), 20);
-    cameraPathStep = 0;
-    placeCamera(0, 0, -400);
-    for (int call = 0; call < 3; ++call) followTunnelPath(), followWideTunnelPath();
-    EXPECT_EQ(cameraPathStep, 0);
-    EXPECT_FLOAT_EQ(camera.eyeZ, -400);
+        loadStraightPath(2);
+        cameraPathStep = 0;
+        camera.eyeX = -400;
+        f.step();
+        EXPECT_EQ(cameraPathStep, 0);
+        EXPECT_FLOAT_EQ(camera.eyeX, -400);
+    }
 }
-
-// ---- entries 2 and 3: the drifting triangles ---------------------------------------------
 
 // ---- the show from entry 1 to entry 4, as a viewer sees it --------------------------------
 

@@ -78,7 +78,7 @@ TEST_F(ScenesTest, LayeredShellsTriangleWindowAndPullBack)
         layerAlpha = 0;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         scene7Draw(c.ms);  // as it is, without the frame body's reset: the projection is current
-        Still s = readStill();
+        Still s = readTestFrame();
         double white = s.share([](const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; });
         EXPECT_FLOAT_EQ(particles[0].x, c.triangles ? -0.85f : -1);  // and moved on
         EXPECT_FLOAT_EQ(particles[49].x, c.triangles ? -39.85f : -40);
@@ -95,19 +95,6 @@ TEST_F(ScenesTest, LayeredShellsTriangleWindowAndPullBack)
     scene7Draw(15100);
     EXPECT_FLOAT_EQ(camera.eyeZ, -9.4f);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-}
-
-// The shells fade in by 0.005 a call and stop once past 1, after 201 calls.
-TEST_F(ScenesTest, LayerAlphaStopsAfter201Calls)
-{
-    scene7Init();
-    layerAlpha = 0;
-    for (int call = 1; call <= 206; ++call) {
-        const float before = layerAlpha;
-        scene7Draw(100);
-        EXPECT_EQ(layerAlpha > 1.0f, call >= 201) << call;
-        EXPECT_TRUE(call <= 201 || layerAlpha == before) << call;
-    }
 }
 
 // The whole show, rendered by the demo binary. At 10 frames a second frames fall on whole 100 ms,

@@ -98,7 +98,7 @@ void drawWhiteSquare(uint32_t)
     if (leaveLightingOn) glEnable(GL_LIGHTING);
 }
 
-double psnr(const FramePixels& a, const FramePixels& b)
+double psnr(const Still& a, const Still& b)
 {
     double squares = 0;
     for (size_t i = 0; i < a.rgb.size(); ++i) squares += std::pow(double(a.rgb[i]) - b.rgb[i], 2);
@@ -140,13 +140,12 @@ void setUpWorldWithout(const std::string& missingFile, const fs::path& folder)
     fs::current_path(previous);
 }
 
+// One message box with this caption and, unless empty, this text.
 void expectOneMessage(const std::string& caption, const std::string& text)
 {
     ASSERT_EQ(collectedMessageBoxes().size(), 1u);
     EXPECT_EQ(collectedMessageBoxes()[0].caption, caption);
-    if (!text.empty()) {
-        EXPECT_EQ(collectedMessageBoxes()[0].text, text);
-    }
+    EXPECT_TRUE(text.empty() || collectedMessageBoxes()[0].text == text) << collectedMessageBoxes()[0].text;
 }
 
 }  // namespace
@@ -168,11 +167,9 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
         EXPECT_TRUE(collectedMessageBoxes().empty());
         ASSERT_NE(texture.id, 0u);
         EXPECT_EQ(boundTexture(), GLint(texture.id));
-        GLint width = 0, height = 0, minFilter = 0;
+        GLint width = 0, height = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-        EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
         ASSERT_EQ(std::pair(width, height), std::pair(size.textureWidth, size.textureHeight))
             << size.width << " x " << size.height;
         Bytes texels(size_t(width) * height * 3);
@@ -183,15 +180,12 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
         EXPECT_EQ(wrong, 0) << size.width << " x " << size.height;
     }
 
-    // A missing file: the texture's own message; a broken one: only the reader's.
-    std::string missing = dir.path + "/logo.bmp";
-    for (auto [name, caption] : {std::pair{missing, missing}, {dir.write("broken.bmp", {'B', 'M', 1, 2, 3}), "Error"}}) {
-        collectMessageBoxes(true);
-        Texture texture;
-        texture.loadBitmap(name.c_str());
-        EXPECT_EQ(texture.id, 0u);
-        expectOneMessage(caption, name == missing ? "Could not load texture" : "");
-    }
+    // A broken file: only the reader's message (a missing one: see the world set-up below).
+    collectMessageBoxes(true);
+    Texture broken;
+    broken.loadBitmap(dir.write("broken.bmp", {'B', 'M', 1, 2, 3}).c_str());
+    EXPECT_EQ(broken.id, 0u);
+    expectOneMessage("Error", "");
     collectMessageBoxes(false);
 }
 
@@ -272,14 +266,14 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
     for (bool lit : {false, true}) {
         leaveLightingOn = lit;
-        FramePixels pictures[2];
+        Still pictures[2];
         for (bool reference : {true, false}) {
             blurReference = reference;
             renderFrame(timeline);
             pictures[reference] = readTestFrame();
             EXPECT_EQ(glIsEnabled(GL_LIGHTING), lit);
         }
-        EXPECT_GT(pictures[1].meanBrightness(200, 100, 300, 200), 10) << "a glow to compare";
+        EXPECT_GT(pictures[1].mean(200, 100, 300, 200), 10) << "a glow to compare";
         EXPECT_GT(psnr(pictures[0], pictures[1]), 34) << "lit " << lit;
     }
     leaveLightingOn = false;
@@ -298,10 +292,8 @@ TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
         scene0Draw(ms);
         return readTestFrame();
     };
-    FramePixels first = drawAt(0);
+    Still first = drawAt(0);
     EXPECT_TRUE(first.rgb == drawAt(9999).rgb);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
 
     // Black everywhere but (256, 128)-(768, 512); inside, no pixel is black.

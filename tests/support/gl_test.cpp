@@ -13,33 +13,17 @@
 #include "platform/platform.h"
 #include "render/camera.h"
 
-void openTestFrame()
+Still readTestFrame()
 {
-    if (showWindowIsOpen()) return;
-    setMessageBoxesHeadless(true);
-    ASSERT_TRUE(openShowWindow("test", 1024, 768, WindowMode::Offscreen));
-}
-
-FramePixels readTestFrame()
-{
-    FramePixels frame;
+    std::vector<uint8_t> bottomRowFirst;
+    readFramePixels(bottomRowFirst);
+    Still frame;
     frame.width = frameWidth();
     frame.height = frameHeight();
-    readFramePixels(frame.rgb);
+    const size_t row = static_cast<size_t>(frame.width) * 3;
+    for (int y = frame.height - 1; y >= 0; --y)
+        frame.rgb.insert(frame.rgb.end(), bottomRowFirst.begin() + y * row, bottomRowFirst.begin() + (y + 1) * row);
     return frame;
-}
-
-double FramePixels::meanBrightness(int x0, int y0, int x1, int y1) const
-{
-    double sum = 0;
-    long count = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const uint8_t* p = at(x, y);
-            sum += (p[0] + p[1] + p[2]) / 3.0;
-            ++count;
-        }
-    return count ? sum / count : 0;
 }
 
 std::vector<WorldPoint> tubeCentreLine(int segments, int style, float scale)
@@ -90,7 +74,10 @@ std::string testDataDir()
 
 void GlTest::SetUp()
 {
-    openTestFrame();
+    if (!showWindowIsOpen()) {
+        setMessageBoxesHeadless(true);
+        ASSERT_TRUE(openShowWindow("test", 1024, 768, WindowMode::Offscreen));
+    }
     glViewport(0, 0, 1024, 768);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

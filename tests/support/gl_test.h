@@ -6,22 +6,10 @@
 #include <string>
 #include <vector>
 
-// Opens the offscreen window and context once (SDL's offscreen driver, Mesa), with the
-// viewport on the whole frame and the show's first perspective loaded.
-void openTestFrame();
+#include "support/stills.h"
 
-// Reads the frame back; pixel (x, y) with y counted from the top, as a viewer sees it.
-struct FramePixels {
-    std::vector<uint8_t> rgb;  // bottom row first, as GL reads it
-    int width = 0, height = 0;
-    const uint8_t* at(int x, int yFromTop) const
-    {
-        return &rgb[(static_cast<size_t>(height - 1 - yFromTop) * width + x) * 3];
-    }
-    // Mean brightness (0..255) of a rectangle, top-left origin.
-    double meanBrightness(int x0, int y0, int x1, int y1) const;
-};
-FramePixels readTestFrame();
+// Reads the offscreen frame back, rows top first as a viewer sees them.
+Still readTestFrame();
 
 // A tube's centre line as GL computes it: the origin of every segment's frame after the same
 // scale, turns and advances the tube's display list records.
@@ -41,6 +29,8 @@ struct ScratchDir {
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const;  // its path
 };
 
+// Opens the offscreen window and context once (SDL's offscreen driver, Mesa), then clears the
+// whole frame black.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override;

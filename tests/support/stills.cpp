@@ -55,18 +55,6 @@ std::vector<Still> renderShowStills(const std::vector<int>& times, int fps)
     return stills;
 }
 
-Still readStill()
-{
-    FramePixels frame = readTestFrame();
-    Still still;
-    still.width = frame.width;
-    still.height = frame.height;
-    still.rgb.resize(frame.rgb.size());
-    const size_t row = static_cast<size_t>(frame.width) * 3;
-    for (int y = 0; y < frame.height; ++y) std::copy_n(frame.at(0, y), row, &still.rgb[y * row]);
-    return still;
-}
-
 void drawSceneFrame(void (*draw)(uint32_t), uint32_t ms, void (*init)())
 {
     glClearColor(0, 0, 0, 1);
@@ -80,7 +68,7 @@ void drawSceneFrame(void (*draw)(uint32_t), uint32_t ms, void (*init)())
 Still drawSceneStill(void (*draw)(uint32_t), uint32_t ms, void (*init)())
 {
     drawSceneFrame(draw, ms, init);
-    return readStill();
+    return readTestFrame();
 }
 
 void setUpWorldOnce()

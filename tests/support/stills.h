@@ -37,8 +37,6 @@ int colourfulness(const uint8_t* p);  // largest minus smallest channel
 // (ms of show time); a still that was not written stays empty (ok() is false).
 std::vector<Still> renderShowStills(const std::vector<int>& times, int fps);
 
-// The offscreen frame as it is now.
-Still readStill();
 // One frame of a scene as the frame body draws it: cleared black, identity model-view, then an
 // entry's init if given (it runs inside the entry's first frame), then the draw. The scenes
 // tested this way have no blur. The Still variant reads the frame back, which is slow.
