@@ -1,17 +1,13 @@
 // scenes_5_7_test.cpp -- the morph in its shell, the terrain corridor, the layered shells
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <vector>
 
-#include "geometry/mesh.h"
 #include "geometry/morph.h"
 #include "geometry/spline_path.h"
-#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scenes.h"
 #include "support/gl_test.h"

@@ -2,24 +2,16 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include "geometry/mesh.h"
 #include "geometry/spline_path.h"
-#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scenes.h"
 #include "support/gl_test.h"
 #include "support/stills.h"
 #include "timeline/schedule.h"
-#include "world/random.h"
-#include "world/world.h"
 #include "world/world_geometry.h"
 
 namespace {
