@@ -88,27 +88,21 @@ TEST(Generators, TerrainGridAndLakes)
     computeNormals(&terrain);
     for (int k = 0; k < 6400; ++k) ASSERT_EQ(terrain.normals[k].y, 1.0f) << k;
 
-    struct Case {
-        const char* what;
-        unsigned char fill;
-        std::vector<std::pair<int, unsigned char>> pixels;  // index, blue; red and green are 0
-        int k;
-        float height;
-    };
+    // On white, the pixels given (index, blue; red and green 0): the height of vertex k.
+    struct Case { const char* what; std::vector<std::pair<int, unsigned char>> pixels; int k; float height; };
     const int in = 40 * 80 + 40, rowEnd = 10 * 80 + 79;
     const std::vector<std::pair<int, unsigned char>> corners = {{0, 255}, {79, 255}, {6320, 255}, {6399, 255}};
     const Case cases[] = {
-        {"blue among white", 255, {{in, 255}}, in, -255},
-        {"254 is not blue: its own average", 255, {{in, 254}}, in, -84},
-        {"a blue neighbour counts with its own average, 85", 255, {{in, 255}, {in + 1, 255}}, in, -(255 * 3 + 85) / 4},
-        {"at a row's end the right neighbour is the next row's first", 255, {{rowEnd, 255}, {rowEnd + 1, 0}}, rowEnd,
-         -(255 * 3 + 0) / 4},
+        {"blue among white", {{in, 255}}, in, -255},
+        {"254 is not blue: its own average", {{in, 254}}, in, -84},
+        {"a blue neighbour counts with its own average, 85", {{in, 255}, {in + 1, 255}}, in, -(255 * 3 + 85) / 4},
+        {"at a row's end the right neighbour is the next row's first", {{rowEnd, 255}, {rowEnd + 1, 0}}, rowEnd, -(255 * 3) / 4},
         // On the border, neighbours outside the map stand in with the pixel's own average, 85.
-        {"corner 0", 255, corners, 0, -(255 + 85 + 85 + 255) / 4},
-        {"corner 6399", 255, corners, 6399, -(85 + 255 + 255 + 85) / 4},
+        {"corner 0", corners, 0, -(255 + 85 + 85 + 255) / 4},
+        {"corner 6399", corners, 6399, -(85 + 255 + 255 + 85) / 4},
     };
     for (const Case& c : cases) {
-        std::vector<unsigned char> map(kColourMapBytes, c.fill);
+        std::vector<unsigned char> map(kColourMapBytes, 255);
         for (const auto& [k, blue] : c.pixels) {
             map[3 * k] = map[3 * k + 1] = 0;
             map[3 * k + 2] = blue;

@@ -18,22 +18,9 @@
 
 namespace {
 
-class ScenesTest : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        setUpWorldOnce();
-    }
-};
-
-bool sameEye(const Vertex& sample)
+TEST_F(GlTest, MorphFlightOrbitsTheShapeOnce)
 {
-    return camera.eyeX == sample.x && camera.eyeY == sample.y && camera.eyeZ == sample.z;
-}
-
-TEST_F(ScenesTest, MorphFlightOrbitsTheShapeOnce)
-{
+    setUpWorldOnce();
     scene5Init();
     ASSERT_NE(cameraPath, nullptr);
     const int flight = 50 * (cameraPath->pointCount - 2);
@@ -55,7 +42,8 @@ TEST_F(ScenesTest, MorphFlightOrbitsTheShapeOnce)
     // The first draw takes the first sample (resting at the end is checked with the other flights).
     scene5Draw(0);
     EXPECT_EQ(cameraPathStep, 1);
-    EXPECT_TRUE(sameEye(cameraPathEyeSamples[0]));
+    const Vertex& first = cameraPathEyeSamples[0];
+    EXPECT_TRUE(camera.eyeX == first.x && camera.eyeY == first.y && camera.eyeZ == first.z);
     EXPECT_EQ(camera.rotY, cameraPathAngleSamples[0].y);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));  // as the draw leaves it
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -63,8 +51,9 @@ TEST_F(ScenesTest, MorphFlightOrbitsTheShapeOnce)
 
 // The white triangle outlines pass only while 3000 < ms < 12000 (the shells kept clear, so only
 // they can be white); the pull-back starts after 15000 ms.
-TEST_F(ScenesTest, LayeredShellsTriangleWindowAndPullBack)
+TEST_F(GlTest, LayeredShellsTriangleWindowAndPullBack)
 {
+    setUpWorldOnce();
     scene7Init();
     struct Case { uint32_t ms; bool triangles; };
     for (Case c : {Case{3000, false}, Case{3001, true}, Case{11999, true}, Case{12000, false}}) {
@@ -78,19 +67,13 @@ TEST_F(ScenesTest, LayeredShellsTriangleWindowAndPullBack)
         double white = s.share([](const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; });
         EXPECT_FLOAT_EQ(particles[0].x, c.triangles ? -0.85f : -1);  // and moved on
         EXPECT_FLOAT_EQ(particles[49].x, c.triangles ? -39.85f : -40);
-        if (c.triangles) {
-            EXPECT_GT(white * 1024 * 768, 500);
-        } else {
-            EXPECT_EQ(white, 0);
-        }
+        EXPECT_TRUE(c.triangles ? white * 1024 * 768 > 500 : white == 0) << white * 1024 * 768 << " white pixels";
     }
-
-    EXPECT_FLOAT_EQ(camera.eyeZ, -8.4f);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
     scene7Draw(15000);
     EXPECT_FLOAT_EQ(camera.eyeZ, -8.4f);
     scene7Draw(15100);
     EXPECT_FLOAT_EQ(camera.eyeZ, -9.4f);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
 // The whole show, rendered by the demo binary. At 10 frames a second frames fall on whole 100 ms,
