@@ -37,12 +37,12 @@ bool projectsIntoPicture(double x, double y, double z)
 
 // ---- entry 8 -----------------------------------------------------------------------------
 
-TEST_F(GlTest, SplineRingsApproachTurnGreenAndFadeToBlack)
+TEST_F(GlTest, SplineRingsApproachThenFadeToBlack)
 {
     setUpWorldOnce();
     glEnable(GL_CULL_FACE);  // as entry 6 leaves it; the darkening quad must still be drawn
     // The camera closes in by ms / 100 a frame, during the first second only and only while z < -8.
-    startScene(scene8Init, scene8Draw);
+    drawSceneFrame(scene8Draw, 0, scene8Init);
     EXPECT_FLOAT_EQ(camera.eyeZ, -108);
     struct Step { float from; uint32_t ms; float to; };
     for (Step c : {Step{-108, 999, -98.01f}, Step{-108, 1000, -108}, Step{-8, 500, -8}, Step{-8.5f, 500, -3.5f}}) {
@@ -72,7 +72,7 @@ TEST_F(GlTest, SplineRingsApproachTurnGreenAndFadeToBlack)
 TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
 {
     setUpWorldOnce();
-    Still picture = startScene(scene9Init, scene9Draw);
+    Still picture = drawSceneStill(scene9Draw, 0, scene9Init);
     ASSERT_NE(cameraPath, nullptr);
     const int samples = 50 * (cameraPath->pointCount - 2);
     for (int frame = 0; frame <= samples + 10; ++frame) {
@@ -94,7 +94,7 @@ TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
 TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
 {
     setUpWorldOnce();
-    Still first = startScene(scene10Init, scene10Draw);
+    Still first = drawSceneStill(scene10Draw, 0, scene10Init);
 
     // The first draw only compiles the tube; from the second on the eye is inside it.
     EXPECT_GT(first.share(black), 0.8);

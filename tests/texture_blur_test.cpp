@@ -112,17 +112,13 @@ protected:
         useScriptedClock(1000);
         FrameClock::reset();
         newBlurTarget();
-        entry.draw = drawWhiteSquare;
-        entry.duration = 100000;
-        timeline.entries = &entry;
-        timeline.count = 1;
         glDisable(GL_CULL_FACE);
         glDisable(GL_LIGHTING);
     }
     void TearDown() override { resetBlurSettings(); }
 
-    TimelineEntry entry;
-    Timeline timeline;
+    TimelineEntry entry{drawWhiteSquare, nullptr, 100000};
+    Timeline timeline{&entry, 1};
 };
 
 // One message box with this caption and, unless empty, this text.

@@ -36,9 +36,8 @@ struct Tunnel {
     void (*step)();
     int style;
     float scale;
-    int sceneFrames;  // at 60 frames a second
-    int samplesPerFrame;
-    double offCentre;  // the most the eye may stray from the centre line
+    int sceneFrames, samplesPerFrame;  // frames at 60 a second
+    double offCentre;                  // the most the eye may stray from the centre line
     int restSample(int n) const { return samplesPerFrame == 1 ? 50 * n - 150 : 50 * (n - 2); }
 };
 const Tunnel kTunnels[] = {

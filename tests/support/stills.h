@@ -42,7 +42,6 @@ std::vector<Still> renderShowStills(const std::vector<int>& times, int fps);
 // tested this way have no blur. The Still variant reads the frame back, which is slow.
 void drawSceneFrame(void (*draw)(uint32_t), uint32_t ms, void (*init)() = nullptr);
 Still drawSceneStill(void (*draw)(uint32_t), uint32_t ms, void (*init)() = nullptr);
-inline Still startScene(void (*init)(), void (*draw)(uint32_t)) { return drawSceneStill(draw, 0, init); }
 // Scene time of a frame at 60 frames a second.
 inline uint32_t msOfFrame(int frame) { return static_cast<uint32_t>(frame * 1000 / 60); }
 
