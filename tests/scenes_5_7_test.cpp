@@ -13,7 +13,6 @@
 #include "support/gl_test.h"
 #include "support/stills.h"
 #include "timeline/schedule.h"
-#include "world/world.h"
 #include "world/world_geometry.h"
 
 namespace {

@@ -29,7 +29,6 @@ GLint glInteger(GLenum name)
     glGetIntegerv(name, &value);
     return value;
 }
-GLint boundTexture() { return glInteger(GL_TEXTURE_BINDING_2D); }
 
 // A 24-bit bitmap file, each row one colour (given bottom row first).
 Bytes solidRowsBitmap(int width, const std::vector<Bytes>& rowColours)
@@ -147,7 +146,7 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
         texture.loadBitmap(dir.write("rows.bmp", solidRowsBitmap(size.width, rows)).c_str());
         EXPECT_TRUE(collectedMessageBoxes().empty());
         ASSERT_NE(texture.id, 0u);
-        EXPECT_EQ(boundTexture(), GLint(texture.id));
+        EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), GLint(texture.id));
         GLint width = 0, height = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
@@ -208,7 +207,7 @@ TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
     EXPECT_TRUE(overlayQuads(0, 0.01f, timeline).empty());
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     for (GLenum off : {GL_TEXTURE_2D, GL_BLEND, GL_TEXTURE_GEN_S}) EXPECT_FALSE(glIsEnabled(off)) << off;
-    EXPECT_EQ(boundTexture(), 0);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
     EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
@@ -274,7 +273,7 @@ TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
     };
     Still first = drawAt(0);
     EXPECT_TRUE(first.rgb == drawAt(9999).rgb);
-    EXPECT_EQ(boundTexture(), GLint(hiphopTexture->id));
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), GLint(hiphopTexture->id));
 
     // Black everywhere but (256, 128)-(768, 512); inside, no pixel is black.
     int wrongPixels = 0;

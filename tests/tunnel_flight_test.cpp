@@ -15,16 +15,15 @@
 
 namespace {
 
-using Point = WorldPoint;
-Point minus(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double dotOf(Point a, Point b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double lengthOf(Point a) { return std::sqrt(dotOf(a, a)); }
+WorldPoint minus(WorldPoint a, WorldPoint b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double dotOf(WorldPoint a, WorldPoint b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double lengthOf(WorldPoint a) { return std::sqrt(dotOf(a, a)); }
 
-double distanceToPiece(const std::vector<Point>& line, Point p, int i)
+double distanceToPiece(const std::vector<WorldPoint>& line, WorldPoint p, int i)
 {
-    Point d = minus(line[i + 1], line[i]);
+    WorldPoint d = minus(line[i + 1], line[i]);
     double t = std::clamp(dotOf(minus(p, line[i]), d) / dotOf(d, d), 0.0, 1.0);
-    return lengthOf(minus(p, Point{line[i].x + t * d.x, line[i].y + t * d.y, line[i].z + t * d.z}));
+    return lengthOf(minus(p, WorldPoint{line[i].x + t * d.x, line[i].y + t * d.y, line[i].z + t * d.z}));
 }
 
 // Entry 2: radius 3, one sample a frame, resting on sample 50 n - 150 about when the scene ends.
@@ -54,32 +53,30 @@ TEST_F(GlTest, EachTunnelIsFlownInsideLookingAlongToNearItsEnd)
     for (const Tunnel& tunnel : kTunnels) {
         SCOPED_TRACE(tunnel.file);
         const double radius = 3 * tunnel.scale;
-        collectMessageBoxes(true);
+        // A file that failed to load would leave the provisional path, which flies nowhere near.
         loadCameraPath((testDataDir() + "/" + tunnel.file).c_str(), tunnel.provisionalPoints);
-        EXPECT_TRUE(collectedMessageBoxes().empty());
-        collectMessageBoxes(false);
         const int rest = tunnel.restSample(cameraPath->pointCount);
         // The flight lasts the scene: still moving at its last frame, at rest soon after.
         EXPECT_GE(rest, tunnel.samplesPerFrame * (tunnel.sceneFrames - 1));
         EXPECT_LE(rest, tunnel.samplesPerFrame * (tunnel.sceneFrames + 30));
 
-        const std::vector<Point> line = tubeCentreLine(5000, tunnel.style, tunnel.scale);
+        const std::vector<WorldPoint> line = tubeCentreLine(5000, tunnel.style, tunnel.scale);
         const int pieces = static_cast<int>(line.size()) - 1;
         cameraPathStep = 0;
         int piece = 0, framesMoving = 0;
-        Point previous;
+        WorldPoint previous;
         for (int frame = 0; frame < rest / tunnel.samplesPerFrame + 20; ++frame) {
             tunnel.step();
             camera.look();
             double m[16];
             glGetDoublev(GL_MODELVIEW_MATRIX, m);  // the eye looks down its -z: minus row 2
-            const Point eye{camera.eyeX, camera.eyeY, camera.eyeZ}, view{-m[2], -m[6], -m[10]};
+            const WorldPoint eye{camera.eyeX, camera.eyeY, camera.eyeZ}, view{-m[2], -m[6], -m[10]};
             for (int i = frame ? std::max(0, piece - 300) : 0; i < (frame ? std::min(pieces, piece + 300) : pieces); ++i)
                 if (distanceToPiece(line, eye, i) < distanceToPiece(line, eye, piece)) piece = i;
             ASSERT_LT(distanceToPiece(line, eye, piece), tunnel.offCentre) << frame;
             ASSERT_GT((pieces - piece) * 0.2 * tunnel.scale, radius) << frame << ": inside the tube";
             if (frame >= tunnel.sceneFrames) continue;
-            const Point along = minus(line[piece + 1], line[piece]);
+            const WorldPoint along = minus(line[piece + 1], line[piece]);
             ASSERT_GT(dotOf(view, along) / lengthOf(view) / lengthOf(along), std::cos(8 * M_PI / 180)) << frame;
             const double moved = frame ? lengthOf(minus(eye, previous)) : 0;
             EXPECT_LT(moved * 60 / radius, 10.0) << frame << ": under ten tube radii a second";

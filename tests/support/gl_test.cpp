@@ -11,7 +11,6 @@
 
 #include "geometry/mesh.h"
 #include "platform/platform.h"
-#include "render/camera.h"
 
 Still readTestFrame()
 {
