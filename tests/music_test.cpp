@@ -20,13 +20,11 @@ namespace {
 
 // Silence as MPEG-1 layer III: 128 kbit/s, 44.1 kHz, mono frames of 417 bytes whose side
 // information is all zero (every granule empty), 1152 samples each.
+// Header: sync and MPEG-1 layer III without CRC (FF FB), 128 kbit/s at 44100 Hz without padding
+// (90), single channel (C0).
 void writeShortMp3(const fs::path& path, int kFrames = 20)  // 20 frames: 0.52 s
 {
-    std::string frame(417, '\0');
-    frame[0] = '\xFF';
-    frame[1] = '\xFB';  // MPEG-1, layer III, no CRC
-    frame[2] = '\x90';  // 128 kbit/s, 44100 Hz, no padding
-    frame[3] = '\xC0';  // single channel
+    const std::string frame = std::string("\xFF\xFB\x90\xC0", 4) + std::string(413, '\0');
     std::ofstream out(path, std::ios::binary);
     for (int i = 0; i < kFrames; ++i) out << frame;
 }
@@ -109,7 +107,6 @@ TEST_F(MusicPlayerTest, MissingFileOrNoDeviceRunsSilentWithOneLineAtMost)
         expectClosedForGood(player);
         writeShortMp3("quirky.mp3");
     }
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_TRUE(collectedMessageBoxes().empty());
     collectMessageBoxes(false);
 }

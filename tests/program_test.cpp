@@ -1,7 +1,6 @@
 // program_test.cpp -- the message loop's ways out, the command line, and the headless modes
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>

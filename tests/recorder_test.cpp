@@ -8,12 +8,6 @@
 #include "render/camera.h"
 
 namespace {
-void placeCamera(float x, float y, float z, float rx, float ry, float rz)
-{
-    camera.eyeX = x, camera.eyeY = y, camera.eyeZ = z;
-    camera.rotX = rx, camera.rotY = ry, camera.rotZ = rz;
-}
-
 // A fresh current path of n points, sampled as a path scene's init would.
 void newPath(int n)
 {
@@ -39,7 +33,8 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
     newPath(4);
     Vertex* samplesBefore = cameraPathEyeSamples;
     for (int i = 0; i < 4; ++i) {
-        placeCamera(100.0f + i, 200.0f + i, 300.0f + i, 10.0f * i, 20.0f * i, -30.0f * i);
+        camera.eyeX = 100.0f + i, camera.eyeY = 200.0f + i, camera.eyeZ = 300.0f + i;
+        camera.rotX = 10.0f * i, camera.rotY = 20.0f * i, camera.rotZ = -30.0f * i;
         recordCameraPathClick();
         EXPECT_EQ(cameraPathPointCount, i + 1);
         const Vertex &e = cameraPath->eyePoints[i], &a = cameraPath->anglePoints[i];
@@ -61,7 +56,7 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
     // (going on with its line), then re-samples; its points 0 to 3 keep what the file gave them.
     newPath(6);
     for (float x : {4.0f, 5.0f}) {
-        placeCamera(x, 0, 10 * x, 1, 2, x);
+        camera.eyeX = x, camera.eyeY = 0, camera.eyeZ = 10 * x, camera.rotZ = x;
         recordCameraPathClick();
     }
     EXPECT_EQ(cameraPathPointCount, 6);
@@ -71,16 +66,16 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
     EXPECT_EQ(cameraPathAngleSampleCount, 298);
     EXPECT_NEAR(cameraPathEyeSamples[150].x, 4, 1e-4);
 
-    // A shorter path than the count so far: every click re-samples at once.
+    // A path shorter than the count so far: a click re-samples it at once, recording nothing.
     newPath(3);
+    for (int i = 0; i < 3; ++i) cameraPath->eyePoints[i].x += 10;
     recordCameraPathClick();
     EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_EQ(cameraPathEyeSampleCount, 50);
-    EXPECT_EQ(cameraPath->eyePoints[0].x, 0);
+    EXPECT_NEAR(cameraPathEyeSamples[0].x, 11, 1e-4);
 
-    // Too short to sample: a re-sampling click does nothing.
-    newPath(2);
+    // A path too short to sample: a click keeps the arrays there are.
+    delete cameraPath;
+    cameraPath = new SplinePath(2);
     recordCameraPathClick();
-    EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_EQ(cameraPathEyeSampleCount + cameraPathAngleSampleCount, 0);
+    EXPECT_EQ(cameraPathEyeSampleCount, 50);
 }

@@ -86,8 +86,7 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     // The frame clock: 0 at first, then the gap since the previous call, across the wrap too.
     useScriptedClock(1000);
     FrameClock::reset();
-    const std::pair<uint32_t, uint32_t> steps[] = {{1000, 0}, {1040, 40}, {21040, 20000}, {21040, 0}, {0xFFFFFFF0u, 0}, {0x10, 32}};
-    for (auto [tick, gap] : steps) {
+    for (auto [tick, gap] : {std::pair<uint32_t, uint32_t>{1000, 0}, {1040, 40}, {21040, 20000}, {21040, 0}, {0xFFFFFFF0u, 0}, {0x10, 32}}) {
         setScriptedTicks(tick);
         const uint32_t elapsed = FrameClock::elapsed();
         EXPECT_TRUE(tick == 0xFFFFFFF0u || elapsed == gap) << tick << ": " << elapsed;  // the jump to the wrap unchecked
