@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <utility>
 #include <filesystem>
 #include <fstream>
 #include <string>
