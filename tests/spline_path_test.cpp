@@ -125,7 +125,6 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
 TEST(SplinePathShared, LoadLookUpAndApply)
 {
     collectMessageBoxes(true);
-    collectedMessageBoxes().clear();
     std::vector<Vertex> eyes = line(4);
     eyes[1].r = 0.25f;
     std::vector<uint8_t> bytes = cmvmBytes(eyes, std::vector<Vertex>(4, Vertex(15, 30, 45)));
