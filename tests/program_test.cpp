@@ -1,8 +1,6 @@
 // program_test.cpp -- the message loop's ways out, the command line, and the headless modes
-#include <GL/gl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/options.h"
 #include "app/show.h"
@@ -25,18 +24,6 @@ namespace {
 int drawnFrames = 0;
 void countingDraw(uint32_t) { ++drawnFrames; }
 
-// A one-entry timeline that lasts longer than any test.
-struct OneEntryTimeline {
-    TimelineEntry entry;
-    Timeline timeline;
-    OneEntryTimeline()
-    {
-        timeline.entries = &entry;
-        timeline.count = 1;
-        timeline.setEntry(0, 1000000, countingDraw);
-    }
-};
-
 // Ends the loop after a number of frames, like a window nobody closes.
 class FrameLimit : public FrameObserver {
 public:
@@ -47,15 +34,7 @@ private:
     int left_;
 };
 
-class MessageLoopTest : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        setWindowProcedure(windowProcedure);
-        drawnFrames = 0;
-    }
-};
+class MessageLoopTest : public GlTest {};
 
 struct Result {
     int exitCode;
@@ -94,35 +73,25 @@ long countLines(const std::string& text) { return std::count(text.begin(), text.
 
 }  // namespace
 
-// Escape, or a window closed by the system, ends the loop with exit code 0. Pending messages
-// are handled before the next frame; once a process has seen one close, SDL hands a later
-// pushed one over a pump later, so a frame may come first.
-TEST_F(MessageLoopTest, EscapeOrAClosedWindowEndsTheLoopWithExitCodeZero)
+// Escape, or a window closed by the system, ends the loop with exit code 0; other input changes
+// nothing. Pending messages are handled before the next frame; once a process has seen one
+// close, SDL hands a later pushed one over a pump later, so a frame may come first.
+TEST_F(MessageLoopTest, EscapeOrAClosedWindowEndsTheLoopOtherInputDoesNot)
 {
-    for (auto [input, framesAtMost] : {std::pair{TestInput::EscapeDown, 0}, {TestInput::WindowClose, 1}}) {
-        OneEntryTimeline show;
+    struct Case { std::vector<TestInput> inputs; int framesAtLeast, framesAtMost; };
+    const Case cases[] = {{{TestInput::EscapeDown}, 0, 0}, {{TestInput::WindowClose}, 0, 1},
+                          {{TestInput::OtherKeyDown, TestInput::KeyUp, TestInput::MouseMove, TestInput::LeftButtonDown}, 5, 5}};
+    setWindowProcedure(windowProcedure);
+    for (const Case& c : cases) {
+        TimelineEntry entry;
+        Timeline show{&entry, 1};
+        show.setEntry(0, 1000000, countingDraw);
         drawnFrames = 0;
-        pushTestInput(input);
-        FrameLimit limit(1000);
-        EXPECT_EQ(messageLoop(show.timeline, limit), 0);
-        EXPECT_LE(drawnFrames, framesAtMost);
+        for (TestInput input : c.inputs) pushTestInput(input);
+        FrameLimit limit(5);
+        EXPECT_EQ(messageLoop(show, limit), 0);
+        EXPECT_TRUE(drawnFrames >= c.framesAtLeast && drawnFrames <= c.framesAtMost) << drawnFrames;
     }
-}
-
-TEST_F(MessageLoopTest, OtherKeysClicksAndMouseMovesChangeNothing)
-{
-    OneEntryTimeline show;
-    for (TestInput input : {TestInput::OtherKeyDown, TestInput::KeyUp, TestInput::MouseMove,
-                            TestInput::LeftButtonDown, TestInput::OtherKeyDown})
-        pushTestInput(input);
-    FrameLimit limit(5);
-    EXPECT_EQ(messageLoop(show.timeline, limit), 0);
-    EXPECT_EQ(drawnFrames, 5) << "the loop went on drawing";
-    // The window procedure answers the refused system commands and leaves the rest alone.
-    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
-    WindowMessage message;
-    EXPECT_FALSE(peekMessage(message)) << "no quit message was posted";
 }
 
 TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
@@ -148,18 +117,14 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.output.find("--capture"), std::string::npos);
     EXPECT_EQ(runDemo("--version").exitCode, 0);
-}
 
-TEST(CommandLineTest, OptionsAreParsedIntoTheirModes)
-{
+    // A good one: the still times come sorted, each once.
     const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};
     Options options;
     std::string error;
     ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
-    EXPECT_EQ(options.mode, RunMode::Stills);
+    EXPECT_TRUE(options.mode == RunMode::Stills && options.fps == 30 && options.dataDir == "d");
     EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
-    EXPECT_EQ(options.fps, 30);
-    EXPECT_EQ(options.dataDir, "d");
 }
 
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
@@ -167,8 +132,8 @@ TEST(CommandLineTest, OptionsAreParsedIntoTheirModes)
 // culled tunnel, the lit blur of the rings. Four frames a second keep the painted run short.
 TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
 {
-    std::string fast = testing::TempDir() + "fast_" + std::to_string(getpid());
-    std::string painted = fast + "_painted";
+    ScratchDir dir;
+    std::string fast = dir.path + "/fast", painted = dir.path + "/painted";
     std::string common = "--data " + testDataDir() + " --fps 4 --at 5000,10250,30000,67000";
     ASSERT_EQ(runDemo(common + " --stills " + fast).exitCode, 0);
     ASSERT_EQ(runDemo(common + " --stills " + painted + " --paint-all-frames").exitCode, 0);
@@ -177,15 +142,11 @@ TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
         EXPECT_GT(still.size(), 1000u) << t;
         EXPECT_TRUE(still == readWholeFile(painted + "/" + t + ".png")) << "the still at " << t << " ms differs";
     }
-    std::filesystem::remove_all(fast);
-    std::filesystem::remove_all(painted);
 }
 
 TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
 {
-    setenv("LP_NUM_THREADS", "1", 1);
-    Result result = runDemo("--data " + testDataDir() + " --benchmark --scene 5 --fps 4");
-    unsetenv("LP_NUM_THREADS");
+    Result result = runShell("LP_NUM_THREADS=1 \"$DEMO_BINARY\" --data " + testDataDir() + " --benchmark --scene 5 --fps 4");
     ASSERT_EQ(result.exitCode, 0) << result.output;
     // Ten seconds at four frames a second, the one scene reported.
     EXPECT_NE(result.output.find("{\"scene\": 5, \"frames\": 40,"), std::string::npos) << result.output;
@@ -197,14 +158,14 @@ TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
 // show time (a window on SDL's offscreen driver, the dummy audio device).
 TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
 {
-    std::string log = testing::TempDir() + "late_start_" + std::to_string(getpid()) + ".log";
+    ScratchDir dir;
+    std::string log = dir.path + "/late_start.log";
     std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + std::string(std::getenv("DEMO_BINARY")) +
                           "' --data '" + testDataDir() + "' --start 3000 --windowed >'" + log + "' 2>&1 & p=$!; " +
                           "for i in $(seq 600); do grep -q 'first real-time' '" + log + "' && break; sleep 0.1; done; " +
                           "kill -TERM $p; wait $p";
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::string output = readWholeFile(log);
-    std::filesystem::remove(log);
     size_t line = output.find("first real-time frame");
     ASSERT_NE(line, std::string::npos) << output;
     unsigned showMs = 0;
@@ -218,8 +179,8 @@ TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
 
 TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
 {
-    std::string dir = testing::TempDir() + "whole_" + std::to_string(getpid());
-    std::filesystem::create_directories(dir);
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
     // A file size limit of 1 kB fails every write past it, as a full disk would.
     const std::string cases[] = {"--stills " + dir + " --at 0,250", "--contact-sheet " + dir + "/s.png --at 0"};
     for (const std::string& arguments : cases) {
@@ -232,7 +193,6 @@ TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
                              " --at 0,148000 & sleep 2; kill -TERM $!; wait $!");
     EXPECT_EQ(result.exitCode, 143) << result.output;
     EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
-    std::filesystem::remove_all(dir);
 
     // With no display at all the show says so at once.
     result = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 \"$DEMO_BINARY\" --windowed");
@@ -242,33 +202,29 @@ TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
 
 TEST(ShowWithoutData, EveryDataFileMissingGivesOneMessageEachAndTheShowRunsToItsEnd)
 {
-    std::string empty = testing::TempDir() + "nodata_" + std::to_string(getpid());
-    std::filesystem::create_directories(empty);
+    ScratchDir scratch;
+    const std::string& empty = scratch.path;
     // Two frames a second keep the run short; every scene still starts and draws.
     const std::string afterTheShow = std::to_string(showDurationMs() + 100);
     Result result = runDemo("--data " + empty + " --stills " + empty + " --fps 2 --at " + afterTheShow);
     EXPECT_EQ(result.exitCode, 0) << result.output;
-    const char* expected[] = {
-        "terrainheh.bmp: Could not load texture", "logo.bmp: Could not load texture",
-        "texture2.bmp: Could not load texture",   "texture3.bmp: Could not load texture",
-        "hiphop.bmp: Could not load texture",     "hehe ;): Could not load RAW image",
-        "sc2.CMVM: Could not load camera path",   "sc3.CMVM: Could not load camera path",
-        "sc6.CMVM: Could not load camera path",   "sc10.CMVM: Could not load camera path",
-        "sc12.CMVM: Could not load camera path",  "sc9.CMVM: Could not load camera path"};
-    for (const char* message : expected) {
+    std::vector<std::string> expected = {"hehe ;): Could not load RAW image"};
+    for (std::string texture : {"terrainheh", "logo", "texture2", "texture3", "hiphop"})
+        expected.push_back(texture + ".bmp: Could not load texture");
+    for (std::string path : {"sc2", "sc3", "sc6", "sc10", "sc12", "sc9"}) expected.push_back(path + ".CMVM: Could not load camera path");
+    for (const std::string& message : expected) {
         size_t first = result.output.find(message);
         EXPECT_NE(first, std::string::npos) << message;
         EXPECT_EQ(result.output.find(message, first + 1), std::string::npos) << message << " twice";
     }
     EXPECT_EQ(countLines(result.output), 12) << result.output;
     EXPECT_TRUE(std::filesystem::exists(empty + "/" + afterTheShow + ".png"));
-    std::filesystem::remove_all(empty);
 }
 
 TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
 {
-    std::string dir = testing::TempDir() + "nopath_" + std::to_string(getpid());
-    std::filesystem::create_directories(dir);
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
     Result result = runShell("PATH=" + dir + " \"$(realpath $DEMO_BINARY)\" --capture " + dir + "/x.mp4");
     EXPECT_NE(result.exitCode, 0);
     EXPECT_NE(result.output.find("ffmpeg"), std::string::npos) << result.output;
@@ -285,15 +241,13 @@ TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
     int endedMs = std::atoi(result.output.substr(result.output.rfind("ended ") + 6).c_str());
     EXPECT_LT(endedMs, 2000) << result.output;
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.mp4"));
-    std::filesystem::remove_all(dir);
 }
 
 TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
 {
-    std::string dir = testing::TempDir() + "sound_" + std::to_string(getpid());
-    std::filesystem::create_directories(dir);
-    for (const auto& file : std::filesystem::directory_iterator(testDataDir()))
-        std::filesystem::copy(file.path(), dir);
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    std::filesystem::copy(testDataDir(), dir);
     std::string mp3 = dir + "/quirky.mp3";
     std::string real = readWholeFile(mp3);
     // Empty, text, a cut of the real file (0.4 s), and a FIFO nobody writes.
@@ -327,5 +281,4 @@ TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
     double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
     EXPECT_GT(video, 0.1) << durations;
     EXPECT_NEAR(audio, video, 0.002) << durations;
-    std::filesystem::remove_all(dir);
 }

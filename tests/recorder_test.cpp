@@ -8,12 +8,6 @@
 #include "render/camera.h"
 
 namespace {
-void placeCamera(float x, float y, float z, float rx, float ry, float rz)
-{
-    camera.eyeX = x, camera.eyeY = y, camera.eyeZ = z;
-    camera.rotX = rx, camera.rotY = ry, camera.rotZ = rz;
-}
-
 // A fresh current path of n points, sampled as a path scene's init would.
 void newPath(int n)
 {
@@ -39,52 +33,49 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
     newPath(4);
     Vertex* samplesBefore = cameraPathEyeSamples;
     for (int i = 0; i < 4; ++i) {
-        placeCamera(100.0f + i, 200.0f + i, 300.0f + i, 10.0f * i, 20.0f * i, -30.0f * i);
+        camera.eyeX = 100.0f + i, camera.eyeY = 200.0f + i, camera.eyeZ = 300.0f + i;
+        camera.rotX = 10.0f * i, camera.rotY = 20.0f * i, camera.rotZ = -30.0f * i;
         recordCameraPathClick();
         EXPECT_EQ(cameraPathPointCount, i + 1);
         const Vertex &e = cameraPath->eyePoints[i], &a = cameraPath->anglePoints[i];
         EXPECT_TRUE(e.x == 100.0f + i && e.z == 300.0f + i && e.r == 0.5f) << i;
         EXPECT_TRUE(a.x == 10.0f * i && a.y == 20.0f * i && a.z == -30.0f * i && a.r == 1 && a.u == 0) << i;
     }
-    // Recording alone does not re-sample.
-    EXPECT_EQ(cameraPathEyeSamples, samplesBefore);
+    EXPECT_EQ(cameraPathEyeSamples, samplesBefore) << "recording alone does not re-sample";
 
-    // The fifth click re-samples into fresh arrays of 50 n - 100 and 50 n - 2 records.
+    // The fifth click re-samples into fresh arrays of 50 n - 100 and 50 n - 2 records. The
+    // recorded points lie on a line, so sample 50 k is point k + 1.
     recordCameraPathClick();
     EXPECT_EQ(cameraPathPointCount, 4);
     ASSERT_EQ(cameraPathEyeSampleCount, 100);
     ASSERT_EQ(cameraPathAngleSampleCount, 198);
-    EXPECT_NEAR(cameraPathEyeSamples[0].x, (100 + 4 * 101 + 102) / 6.0, 1e-4);  // the recorded points
-    EXPECT_NEAR(cameraPathAngleSamples[50].y, (20 + 4 * 40 + 60) / 6.0, 1e-4);
+    EXPECT_NEAR(cameraPathEyeSamples[0].x, 101, 1e-4);
+    EXPECT_NEAR(cameraPathAngleSamples[50].y, 40, 1e-4);
 
-    // The next path: with 4 recorded in the run, a 6-point path records into points 4 and 5,
-    // then re-samples; its points 0 to 3 keep what the file gave them.
+    // The next path: with 4 recorded in the run, a 6-point path records into points 4 and 5
+    // (going on with its line), then re-samples; its points 0 to 3 keep what the file gave them.
     newPath(6);
-    placeCamera(7, 8, 9, 1, 2, 3);
-    recordCameraPathClick();
-    EXPECT_EQ(cameraPathPointCount, 5);
-    EXPECT_EQ(cameraPath->eyePoints[4].x, 7);
-    EXPECT_EQ(cameraPath->eyePoints[3].x, 3);
-    recordCameraPathClick();
+    for (float x : {4.0f, 5.0f}) {
+        camera.eyeX = x, camera.eyeY = 0, camera.eyeZ = 10 * x, camera.rotZ = x;
+        recordCameraPathClick();
+    }
     EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_EQ(cameraPath->anglePoints[5].z, 3);
-    EXPECT_EQ(cameraPathEyeSampleCount, 200);
+    EXPECT_TRUE(cameraPath->eyePoints[3].x == 3 && cameraPath->eyePoints[4].x == 4 && cameraPath->anglePoints[5].z == 5);
     recordCameraPathClick();
     EXPECT_EQ(cameraPathEyeSampleCount, 200);
     EXPECT_EQ(cameraPathAngleSampleCount, 298);
-    EXPECT_NEAR(cameraPathEyeSamples[150].x, (3 + 4 * 7 + 7) / 6.0, 1e-4);  // P3, P4, P5 and P5 again
+    EXPECT_NEAR(cameraPathEyeSamples[150].x, 4, 1e-4);
 
-    // A shorter path than the count so far: every click re-samples at once.
+    // A path shorter than the count so far: a click re-samples it at once, recording nothing.
     newPath(3);
+    for (int i = 0; i < 3; ++i) cameraPath->eyePoints[i].x += 10;
     recordCameraPathClick();
     EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_EQ(cameraPathEyeSampleCount, 50);
-    EXPECT_EQ(cameraPath->eyePoints[0].x, 0);
+    EXPECT_NEAR(cameraPathEyeSamples[0].x, 11, 1e-4);
 
-    // Too short to sample: a re-sampling click does nothing.
-    newPath(2);
+    // A path too short to sample: a click keeps the arrays there are.
+    delete cameraPath;
+    cameraPath = new SplinePath(2);
     recordCameraPathClick();
-    EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_EQ(cameraPathEyeSampleCount, 0);
-    EXPECT_EQ(cameraPathAngleSampleCount, 0);
+    EXPECT_EQ(cameraPathEyeSampleCount, 50);
 }

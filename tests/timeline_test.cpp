@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -27,15 +28,10 @@ void recordDraw(uint32_t ms)
     calls += "d" + std::to_string(N) + "@" + std::to_string(ms) + " ";
 }
 
-struct Step {
-    uint32_t at;           // ms after the start
-    const char* expected;  // the calls of one update at that time
-};
-
 struct Script {
     const char* name;
     uint32_t initCost0, initCost3;
-    std::vector<Step> steps;
+    std::vector<std::pair<uint32_t, const char*>> steps;  // ms after the start, the calls of one update then
 };
 
 // Four entries of 10000, 2000, 3000 and 500 ms; entry 2 has no init.
@@ -61,9 +57,7 @@ TEST_P(TimelineTest, PlaysEveryScriptedUpdate)
 {
     for (const Script& script : kScripts) {
         TimelineEntry entries[4];
-        Timeline timeline;
-        timeline.entries = entries;
-        timeline.count = 4;
+        Timeline timeline{entries, 4};
         const uint32_t durations[4] = {10000, 2000, 3000, 500};
         void (*draws[4])(uint32_t) = {recordDraw<0>, recordDraw<1>, recordDraw<2>, recordDraw<3>};
         void (*inits[4])() = {recordInit<0>, recordInit<1>, nullptr, recordInit<3>};
@@ -74,14 +68,13 @@ TEST_P(TimelineTest, PlaysEveryScriptedUpdate)
         initCost[0] = script.initCost0;
         initCost[3] = script.initCost3;
         useScriptedClock(GetParam());
-        for (const Step& step : script.steps) {
+        for (auto [at, expected] : script.steps) {
             calls.clear();
-            setScriptedTicks(now = GetParam() + step.at);
+            setScriptedTicks(now = GetParam() + at);
             timeline.update();
-            EXPECT_EQ(calls, std::string(step.expected) + (*step.expected ? " " : ""))
-                << script.name << ", at " << step.at;
+            EXPECT_EQ(calls, std::string(expected) + (*expected ? " " : "")) << script.name << ", at " << at;
         }
-        EXPECT_TRUE(timeline.finished() == (script.steps.back().expected[0] == 0)) << script.name;
+        EXPECT_TRUE(timeline.finished() == (script.steps.back().second[0] == 0)) << script.name;
     }
     useRealClock();
 }
@@ -93,8 +86,7 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     // The frame clock: 0 at first, then the gap since the previous call, across the wrap too.
     useScriptedClock(1000);
     FrameClock::reset();
-    const std::pair<uint32_t, uint32_t> steps[] = {{1000, 0}, {1040, 40}, {21040, 20000}, {21040, 0}, {0xFFFFFFF0u, 0}, {0x10, 32}};
-    for (auto [tick, gap] : steps) {
+    for (auto [tick, gap] : {std::pair<uint32_t, uint32_t>{1000, 0}, {1040, 40}, {21040, 20000}, {21040, 0}, {0xFFFFFFF0u, 0}, {0x10, 32}}) {
         setScriptedTicks(tick);
         const uint32_t elapsed = FrameClock::elapsed();
         EXPECT_TRUE(tick == 0xFFFFFFF0u || elapsed == gap) << tick << ": " << elapsed;  // the jump to the wrap unchecked
