@@ -294,9 +294,6 @@ TEST(BitmapFile, EachFailureShowsExactlyOneMessage)
         ASSERT_EQ(collectedMessageBoxes().size(), 1u) << path;
         EXPECT_EQ(collectedMessageBoxes()[0].caption + ": " + collectedMessageBoxes()[0].text, "Error: " + text);
     }
-    collectMessageBoxes(true);
-    EXPECT_EQ(take(readBitmapFile(dir.write("good.bmp", distinct24(4, 2).build()).c_str())).rgb, expected24(4, 2));
-    EXPECT_TRUE(collectedMessageBoxes().empty());
     collectMessageBoxes(false);
 }
 

@@ -78,8 +78,6 @@ TEST_F(MusicPlayerTest, EndFlagFromAnotherThreadIsActedOnByTheNextPlay)
     fs::copy_file(fs::path(testDataDir()) / "quirky.mp3", "quirky.mp3");
     MusicPlayer player;
     ASSERT_EQ(player.init(), 0) << "the generated soundtrack opens as an MP3 stream";
-    EXPECT_TRUE(mixerIsOpenForTest());
-    EXPECT_FALSE(musicIsPlaying()) << "opened, not yet playing";
     for (int frame = 0; frame < 10; ++frame) player.play();
     EXPECT_TRUE(musicIsPlaying()) << "the first play starts it, later plays leave it playing";
 

@@ -106,17 +106,12 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
     for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
     EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
-    EXPECT_NE(runDemo("--stills /tmp/s --at 1 --capture x.mp4").output.find("--stills and --capture"), std::string::npos);
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_EQ(countLines(result.output), 1) << arguments << ": " << result.output;
         EXPECT_NE(result.output.find("demo: "), std::string::npos) << arguments;
     }
-    Result help = runDemo("--help");
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.output.find("--capture"), std::string::npos);
-    EXPECT_EQ(runDemo("--version").exitCode, 0);
 
     // A good one: the still times come sorted, each once.
     const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};

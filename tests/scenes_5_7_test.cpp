@@ -65,7 +65,6 @@ TEST_F(GlTest, LayeredShellsTriangleWindowAndPullBack)
         Still s = readTestFrame();
         double white = s.share([](const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; });
         EXPECT_FLOAT_EQ(particles[0].x, c.triangles ? -0.85f : -1);  // and moved on
-        EXPECT_FLOAT_EQ(particles[49].x, c.triangles ? -39.85f : -40);
         EXPECT_TRUE(c.triangles ? white * 1024 * 768 > 500 : white == 0) << white * 1024 * 768 << " white pixels";
     }
     EXPECT_FALSE(glIsEnabled(GL_BLEND));

@@ -159,14 +159,6 @@ TEST_F(GlTest, BitmapTexturesUploadRowsOfAnyWidthAndReportFailures)
             wrong += texels[x * 3] < 128 || texels[((height - 1) * width + x) * 3 + 1] < 128;
         EXPECT_EQ(wrong, 0) << size.width << " x " << size.height;
     }
-
-    // A broken file: only the reader's message (a missing one: see the world set-up below).
-    collectMessageBoxes(true);
-    Texture broken;
-    broken.loadBitmap(dir.write("broken.bmp", {'B', 'M', 1, 2, 3}).c_str());
-    EXPECT_EQ(broken.id, 0u);
-    expectOneMessage("Error", "");
-    collectMessageBoxes(false);
 }
 
 // A missing file is reported and the set-up goes on: the logo's texture stays empty, the other
@@ -198,7 +190,6 @@ TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
     for (int i = 0; i < 15; ++i) EXPECT_NEAR(quads[i].inset, 0.01 * i, 1e-5) << i;
     EXPECT_NEAR(quads.front().alpha, 0.2, 1e-5);
     EXPECT_NEAR(quads.back().alpha, 0.2 / 15, 1e-5);
-    for (int i = 1; i < 15; ++i) EXPECT_LT(quads[i].alpha, quads[i - 1].alpha);
 
     // No pass draws nothing, but the overlay's state changes happen all the same.
     for (GLenum on : {GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S}) glEnable(on);
