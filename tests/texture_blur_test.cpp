@@ -50,9 +50,10 @@ Bytes solidRowsBitmap(int width, const std::vector<Bytes>& rowColours)
     return file;
 }
 
-// The first inset and the alpha of each overlay quad, caught with GL's feedback mode.
+// The first inset, the outer texture coordinate and the alpha of each overlay quad, caught
+// with GL's feedback mode.
 struct OverlayQuad {
-    float inset, alpha;
+    float inset, alpha, outer;
 };
 std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeline)
 {
@@ -70,26 +71,28 @@ std::vector<OverlayQuad> overlayQuads(int passes, float spread, Timeline& timeli
             ADD_FAILURE() << "unexpected feedback token " << buffer[i];
             break;
         }
-        float minS = 1e9f, alpha = 0;
+        float minS = 1e9f, maxS = -1e9f, alpha = 0;
         for (int v = 0; v < int(buffer[i + 1]); ++v) {
             minS = std::min(minS, buffer[i + 2 + v * vertexFloats + 7]);
+            maxS = std::max(maxS, buffer[i + 2 + v * vertexFloats + 7]);
             alpha = buffer[i + 2 + v * vertexFloats + 6];
         }
         // A quad may come back as two triangles: they share the same inset and alpha.
         if (quads.empty() || std::fabs(quads.back().inset - minS) > 1e-6f || quads.back().alpha != alpha)
-            quads.push_back({minS, alpha});
+            quads.push_back({minS, alpha, maxS});
     }
     return quads;
 }
 
-// A white square off the centre, leaving the lighting on or off for the overlay.
+// A yellow square off the centre, leaving the lighting on or off for the overlay. The blur
+// copies only the red channel (as luminance), so the glow of any colour is grey.
 bool leaveLightingOn = false;
-void drawWhiteSquare(uint32_t)
+void drawYellowSquare(uint32_t)
 {
     beginScreenOverlay();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    glColor3f(1, 1, 1);
+    glColor3f(1, 1, 0);
     glRectf(300, 200, 428, 328);
     endScreenOverlay();
     if (leaveLightingOn) glEnable(GL_LIGHTING);
@@ -116,7 +119,7 @@ protected:
     }
     void TearDown() override { resetBlurSettings(); }
 
-    TimelineEntry entry{drawWhiteSquare, nullptr, 100000};
+    TimelineEntry entry{drawYellowSquare, nullptr, 100000};
     Timeline timeline{&entry, 1};
 };
 
@@ -187,7 +190,7 @@ TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
 {
     std::vector<OverlayQuad> quads = overlayQuads(15, 0.01f, timeline);
     ASSERT_EQ(quads.size(), 15u);
-    for (int i = 0; i < 15; ++i) EXPECT_NEAR(quads[i].inset, 0.01 * i, 1e-5) << i;
+    for (int i = 0; i < 15; ++i) EXPECT_TRUE(std::fabs(quads[i].inset - 0.01 * i) < 1e-5 && std::fabs(quads[i].outer - (1 - 0.01 * i)) < 1e-5) << i;
     EXPECT_NEAR(quads.front().alpha, 0.2, 1e-5);
     EXPECT_NEAR(quads.back().alpha, 0.2 / 15, 1e-5);
 
@@ -244,6 +247,7 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
             EXPECT_EQ(glIsEnabled(GL_LIGHTING), lit);
         }
         EXPECT_GT(pictures[1].mean(200, 100, 300, 200), 10) << "a glow to compare";
+        EXPECT_EQ(pictures[1].share(200, 100, 300, 200, [](const uint8_t* p) { return p[2] + 8 < p[0]; }), 0) << "grey";
         EXPECT_GT(psnr(pictures[0], pictures[1]), 34) << "lit " << lit;
     }
     leaveLightingOn = false;
