@@ -47,6 +47,16 @@ bool parseNumber(const std::string& text, long long low, long long high, long lo
     return value >= low && value <= high;
 }
 
+const long long kLatestShowTime = 4000000000LL;  // ms; past the show's end, below the 32-bit clock's wrap
+
+// One show time in ms for `flag`; false with the message otherwise.
+bool parseShowTime(const std::string& flag, const std::string& value, long long& time, std::string& error)
+{
+    if (parseNumber(value, 0, kLatestShowTime, time)) return true;
+    error = flag + " takes a show time in ms, not '" + value + "'";
+    return false;
+}
+
 bool parseTimes(const std::string& list, std::vector<unsigned>& times)
 {
     size_t begin = 0;
@@ -55,7 +65,7 @@ bool parseTimes(const std::string& list, std::vector<unsigned>& times)
         size_t end = list.find(',', begin);
         if (end == std::string::npos) end = list.size();
         long long value = 0;
-        if (!parseNumber(list.substr(begin, end - begin), 0, 4000000000LL, value)) return false;
+        if (!parseNumber(list.substr(begin, end - begin), 0, kLatestShowTime, value)) return false;
         times.push_back(static_cast<unsigned>(value));
         begin = end + 1;
     }
@@ -121,18 +131,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
                 return false;
             }
         } else if (flag == "--until") {
-            if (!parseNumber(value, 0, 4000000000LL, number)) {
-                error = "--until takes a show time in ms, not '" + value + "'";
-                return false;
-            }
-            options.untilMs = number;
+            if (!parseShowTime(flag, value, options.untilMs, error)) return false;
         } else if (flag == "--from") {
-            if (!parseNumber(value, 0, 4000000000LL, number)) {
-                error = "--from takes a show time in ms, not '" + value + "'";
-                return false;
-            }
             haveFrom = true;
-            options.fromMs = number;
+            if (!parseShowTime(flag, value, options.fromMs, error)) return false;
         } else if (flag == "--scene") {
             if (!parseNumber(value, 0, 10, number)) {
                 error = "--scene takes a scene number from 0 to 10, not '" + value + "'";
@@ -140,11 +142,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             }
             options.scene = static_cast<int>(number);
         } else if (flag == "--start") {
-            if (!parseNumber(value, 0, 4000000000LL, number)) {
-                error = "--start takes a show time in ms, not '" + value + "'";
-                return false;
-            }
-            options.startMs = number;
+            if (!parseShowTime(flag, value, options.startMs, error)) return false;
         } else if (flag == "--fps") {
             if (!parseNumber(value, 1, 1000, number)) {
                 error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";

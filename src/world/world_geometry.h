@@ -7,7 +7,6 @@
 #include "geometry/trail.h"
 #include "world/world.h"
 
-
 extern std::unique_ptr<Mesh> ringMesh;
 extern std::unique_ptr<Mesh> terrainMesh;
 extern std::unique_ptr<Mesh> bigShape;
