@@ -3,8 +3,12 @@
 #include "app/capture.h"
 
 #include <GL/gl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,9 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The sound runs this far ahead of the picture in the pipes: the encoder reads some sound
-// before it takes the first frames.
-constexpr long long kSoundLeadSamples = 4096;
+// The sound runs this far ahead of the picture: the encoder reads sound in packets of up to
+// a tenth of a second, and wants a packet past the time of the pictures it holds before it
+// takes more of them (at 1000 fps, 4096 samples ahead were too few). A capture cut short
+// shows its last frame on for this long at most, to the sound already sent.
+constexpr long long kSoundLeadSamples = 16384;
 // A soundtrack longer than this is not decoded for a capture (the show is 150 s).
 constexpr double kLongestSoundtrackSeconds = 600;
 // Speed at the quality of a slower preset: measured on the show's frames.
@@ -32,10 +38,51 @@ const char* const kEncoderPreset = "superfast";
 // Frame k of the virtual clock shows time floor(k * 1000 / fps) ms.
 long long firstFrameAtOrAfter(long long ms, int fps) { return (ms * fps + 999) / 1000; }
 
+std::string firstLine(const std::string& text)
+{
+    std::string line = text.substr(0, text.find('\n'));
+    return line.size() > 200 ? line.substr(0, 200) + "..." : line;
+}
+
+// The one reason a capture failed, from how the encoder ended and what it said; empty when it
+// ended well and said nothing (it speaks only of errors).
+std::string reasonOfFailure(const std::string& ending, const std::string& messages)
+{
+    if (messages.find("No space left on device") != std::string::npos) return "the disk is full";
+    if (messages.empty()) return ending;
+    return (ending.empty() ? "the encoder reported an error" : ending) + ": " + firstLine(messages);
+}
+
+// Whether the file is a video of exactly `frames` pictures with a sound track, as the probe
+// reads it to its end.
+bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long frames)
+{
+    int output = anonymousFile();
+    if (output < 0) return false;
+    std::string error;
+    int child = startChild(ffprobe,
+                           {"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                            "stream=codec_type,nb_read_packets", "-of", "csv=p=0", file},
+                           {0, output, output}, error);
+    ChildStatus status;
+    if (child > 0 && !reapChild(child, 60000, status)) {
+        signalChildGroup(child, SIGKILL);
+        reapChild(child, -1, status);
+    }
+    std::string report = readAnonymousFile(output, 4096);
+    close(output);
+    std::string video = "video," + std::to_string(frames) + "\n";
+    bool hasSound = report.size() > video.size() + 7 && report.compare(video.size(), 6, "audio,") == 0 &&
+                    report.compare(video.size() + 6, 2, "0\n") != 0 &&
+                    report.find('\n', video.size()) == report.size() - 1;
+    return child > 0 && status.exited && status.code == 0 && report.compare(0, video.size(), video) == 0 && hasSound;
+}
+
 class VideoCapture : public FrameObserver {
 public:
-    VideoCapture(const Options& options, std::string partialFile)
+    VideoCapture(const Options& options, std::string partialFile, std::string ffprobe)
         : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
+          ffprobe_(std::move(ffprobe)),
           fromMs_(std::max(0LL, options.fromMs)),
           endMs_(options.untilMs >= 0 ? options.untilMs : static_cast<long long>(showDurationMs()))
     {
@@ -45,10 +92,10 @@ public:
         soundtrack_ = decodeSoundtrack(kLongestSoundtrackSeconds);
     }
 
-    bool start(std::string& error)
+    bool start(const std::string& ffmpeg, std::string& error)
     {
         std::vector<std::string> argv = {
-            "ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
             "-probesize", "32", "-f", "rawvideo", "-pix_fmt", "rgb24",
             "-video_size", std::to_string(frameWidth()) + "x" + std::to_string(frameHeight()),
             "-framerate", std::to_string(fps_), "-i", "pipe:0",
@@ -58,7 +105,7 @@ public:
             "-c:v", "libx264", "-preset", kEncoderPreset, "-crf", "18", "-pix_fmt", "yuv420p",
             "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", partial_};
         startWall_ = wallMilliseconds();
-        return encoder_.start(argv, error);
+        return encoder_.start(ffmpeg, argv, error);
     }
 
     // The lead-in before a clip is fast-forwarded: nothing of it reaches the pixels.
@@ -92,17 +139,20 @@ public:
             // Cut short: the picture runs on (its last frame) to the sound already sent.
             while (soundSent_ > soundEndOfFrame(framesSent_ - 1) && send(true)) {}
         }
-        std::string error;
-        bool ok = encoder_.finish(error);
+        std::string error, messages;
+        encoder_.finish(error, messages);
         std::fprintf(stderr, "\n");
-        if (ok && framesSent_ == 0) error = "got no frame: the show ended first";
-        if (ok && error.empty()) {
+        if (framesSent_ == 0) error = interrupted ? "stopped before its first frame" : "got no frame: the show ended first";
+        else error = reasonOfFailure(error, messages);
+        if (error.empty() && !isWholeVideo(ffprobe_, partial_, framesSent_))
+            error = "the encoder's file is not a whole video of " + std::to_string(framesSent_) + " frames with sound";
+        if (error.empty()) {
             std::error_code ec;
             fs::rename(partial_, target_, ec);
-            if (ec) error = "could not rename it (" + ec.message() + ")";
+            if (ec) error = "could not rename the finished video to it (" + ec.message() + ")";
         }
         if (!error.empty()) {
-            std::fprintf(stderr, "demo: could not write %s: ffmpeg %s\n", target_.c_str(), error.c_str());
+            std::fprintf(stderr, "demo: could not write %s: %s\n", target_.c_str(), error.c_str());
             std::error_code ec;
             fs::remove(partial_, ec);
             return 1;
@@ -127,6 +177,7 @@ private:
         chunk.picture = picture_;
         if (!encoder_.push(std::move(chunk), closing)) return false;
         soundSent_ = upTo;
+        if (soundSent_ >= soundEndOfFrame(plannedFrames_ - 1)) encoder_.endSound();
         ++framesSent_;
         return true;
     }
@@ -167,7 +218,7 @@ private:
     }
 
     int fps_;
-    std::string target_, partial_;
+    std::string target_, partial_, ffprobe_;
     long long fromMs_, endMs_;
     long long firstFrame_ = 0, plannedFrames_ = 0;
     long long soundStart_ = 0;
@@ -178,27 +229,43 @@ private:
     double startWall_ = 0, frameStart_ = 0, renderMs_ = 0, readBackMs_ = 0;
 };
 
-bool ffmpegAvailable() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
-
-// Beside the target, with its extension, so that ffmpeg picks the same container.
-std::string partialFileFor(const std::string& target)
+// Beside the target, with its extension, so that ffmpeg picks the same container; the process
+// id keeps two runs apart, and the name is cut to what the folder takes.
+std::string partialFileFor(const fs::path& target)
 {
-    fs::path path(target);
-    return (path.parent_path() / ("." + path.stem().string() + ".partial" + path.extension().string())).string();
+    std::string folder = target.parent_path().string();
+    std::string stem = target.stem().string(), tail = ".partial-" + std::to_string(getpid()) + target.extension().string();
+    size_t room = longestNameIn(folder) - 1 - std::min(tail.size(), longestNameIn(folder) - 1);
+    return (target.parent_path() / ("." + stem.substr(0, room) + tail)).string();
+}
+
+// Everything that can be known before rendering: one line naming the file and the reason.
+bool checkTarget(const std::string& target, const std::string& partial)
+{
+    std::string reason;
+    if (checkOutputName(target, reason) && createNewFile(partial, reason)) return true;
+    std::fprintf(stderr, "demo: cannot write %s: %s\n", target.c_str(),
+                 reason == std::strerror(ENOENT) ? "its folder does not exist" : reason.c_str());
+    return false;
 }
 
 }  // namespace
 
 std::unique_ptr<FrameObserver> makeCapture(const Options& options)
 {
-    if (!ffmpegAvailable()) {
-        std::fprintf(stderr, "demo: --capture needs ffmpeg, which is not installed (apt-get install ffmpeg)\n");
+    std::string ffmpeg = findProgram("ffmpeg"), ffprobe = findProgram("ffprobe");
+    if (ffmpeg.empty() || ffprobe.empty()) {
+        std::fprintf(stderr, "demo: --capture needs ffmpeg and ffprobe, which are not installed (apt-get install ffmpeg)\n");
         return nullptr;
     }
-    auto capture = std::make_unique<VideoCapture>(options, partialFileFor(options.captureFile));
+    std::string partial = partialFileFor(options.captureFile);
+    if (!checkTarget(options.captureFile, partial)) return nullptr;
+    auto capture = std::make_unique<VideoCapture>(options, partial, ffprobe);
     std::string error;
-    if (!capture->start(error)) {
+    if (!capture->start(ffmpeg, error)) {
         std::fprintf(stderr, "demo: could not start ffmpeg (%s)\n", error.c_str());
+        std::error_code ec;
+        fs::remove(partial, ec);
         return nullptr;
     }
     return capture;

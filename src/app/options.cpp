@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "timeline/schedule.h"
+
 const char* const kUsage =
     "usage: demo [options]\n"
     "  (no options)          the show, full screen at the desktop's size, until Escape\n"
@@ -85,6 +87,18 @@ const char* modeFlag(RunMode mode)
     }
 }
 
+// The container is the extension's: one that takes the capture's picture and sound.
+bool checkCaptureName(const std::string& file, std::string& error)
+{
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    size_t dot = name.find_last_of('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+    if (extension == ".mp4" || extension == ".m4v" || extension == ".mov") return true;
+    error = "--capture takes a file name ending in .mp4, .m4v or .mov, not '" + file + "'";
+    return false;
+}
+
 // Show time of the first frame at or after `ms` by the virtual clock.
 long long firstFrameTime(long long ms, int fps) { return (ms * fps + 999) / 1000 * 1000 / fps; }
 
@@ -160,6 +174,11 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     }
     if (haveFrom && options.mode != RunMode::Capture) {
         error = "--from goes with --capture FILE";
+        return false;
+    }
+    if (options.mode == RunMode::Capture && !checkCaptureName(options.captureFile, error)) return false;
+    if (firstFrameTime(options.fromMs, options.fps) >= showDurationMs()) {
+        error = "--from must come before the show's end (" + std::to_string(showDurationMs()) + " ms)";
         return false;
     }
     if (options.untilMs >= 0 && options.untilMs <= firstFrameTime(options.fromMs, options.fps)) {

@@ -175,7 +175,6 @@ int runProgram(const Options& options)
             observer = std::make_unique<ScreenPresenter>();
         }
     }
-    installSignalHandlers();
     blurReference = options.referenceBlur;
 
     // A window that cannot be made is not a successful run.

@@ -42,6 +42,14 @@ bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& byte
 // checked, then a rename. False with the reason, leaving nothing under either name.
 bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
 
+// An output may be written under `path`: nothing is there yet, or a regular file (not a link,
+// folder or device). False with the reason.
+bool checkOutputName(const std::string& path, std::string& reason);
+// The longest file name the folder takes.
+size_t longestNameIn(const std::string& folder);
+// Creates an empty file that did not exist. False with the reason.
+bool createNewFile(const std::string& path, std::string& reason);
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
@@ -126,7 +134,30 @@ void postQuitMessage(int exitCode);
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
 
-// Ends the program cleanly on SIGINT and SIGTERM (as a window close) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close) and ignores SIGPIPE.
 void installSignalHandlers();
-// The signal that asked the program to end (SIGINT, SIGTERM), 0 while none has.
+// The signal that asked the program to end (SIGINT, SIGTERM, SIGHUP), 0 while none has.
 int quitSignal();
+
+// ---- child processes ---------------------------------------------------------------------
+// Opens /dev/null on standard input, output and error where they are closed at start, so that
+// no pipe or file of ours is ever taken for one of them.
+void openClosedStandardDescriptors();
+// The path of the program `name` on PATH, empty when there is none that may be run.
+std::string findProgram(const std::string& name);
+// Starts the program at `path` in a process group of its own: its descriptor i is
+// descriptors[i], its signals are the defaults. The child's id, or -1 with the reason.
+int startChild(const std::string& path, const std::vector<std::string>& argv, const std::vector<int>& descriptors,
+               std::string& error);
+void signalChildGroup(int child, int signal);
+struct ChildStatus {
+    bool exited = false;  // ended by exit, with `code`
+    int code = -1;
+    int signal = 0;       // ended by this signal
+    double cpuSeconds = 0;  // user + system
+};
+// Waits at most limitMs (forever if negative) for the child to end. False while it runs on.
+bool reapChild(int child, double limitMs, ChildStatus& status);
+// A file in memory for what a child writes (its messages); read back from its start.
+int anonymousFile();
+std::string readAnonymousFile(int fd, size_t maxBytes);
