@@ -36,9 +36,13 @@ std::vector<int16_t> decodeSoundtrack(double maxSeconds)
 {
     std::vector<int16_t> samples;
     std::string reason;
-    if (!decodeMp3File(kSoundtrackFile, kSampleRate, maxSeconds, samples, reason)) {
+    bool shortened = false;
+    if (!decodeMp3File(kSoundtrackFile, kSampleRate, maxSeconds, samples, reason, shortened)) {
         reportUnplayableSoundtrack(reason, "the video has a silent soundtrack");
         samples.clear();
+    } else if (shortened) {
+        std::fprintf(stderr, "demo: %s is longer than %.0f s; the video uses its first %.0f s\n", kSoundtrackFile,
+                     maxSeconds, maxSeconds);
     }
     return samples;
 }

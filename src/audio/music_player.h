@@ -33,6 +33,6 @@ constexpr int kSoundtrackRate = 44100;  // mono, 16-bit
 
 // The player's one line for a soundtrack it cannot play, with what happens instead.
 void reportUnplayableSoundtrack(const std::string& reason, const char* consequence);
-// The soundtrack as the show plays it, decoded whole (at most maxSeconds long) for a capture;
+// The soundtrack as the show plays it, decoded for a capture (its first maxSeconds at most);
 // empty after the player's message when it cannot be played.
 std::vector<int16_t> decodeSoundtrack(double maxSeconds);
