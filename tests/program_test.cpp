@@ -71,6 +71,27 @@ std::string readWholeFile(const std::string& path)
 
 long countLines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
+// Frames a video holds, as ffprobe counts them by decoding ("" when it is not a video).
+std::string videoFrames(const std::string& file)
+{
+    return runShell("ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames "
+                    "-of csv=p=0 " + file).output;
+}
+
+// A stand-in for ffmpeg, first on the PATH of the command it prefixes (ffprobe stays the real one).
+std::string standInEncoder(const std::string& folder, const std::string& script)
+{
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/ffmpeg") << "#!/bin/sh\n" << script << "\n";
+    std::filesystem::permissions(folder + "/ffmpeg", std::filesystem::perms::owner_all);
+    return "PATH=" + folder + ":$PATH ";
+}
+
+std::string captureCommand(const std::string& target, const std::string& flags)
+{
+    return "timeout 120 \"$DEMO_BINARY\" --data " + testDataDir() + " --capture " + target + " " + flags;
+}
+
 }  // namespace
 
 // Escape, or a window closed by the system, ends the loop with exit code 0; other input changes
@@ -232,7 +253,7 @@ TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
                       "(sleep 10; kill -KILL $pid) >/dev/null 2>&1 & wait $pid; code=$?; "
                       "echo ended $(( ($(date +%s%N) - start) / 1000000 )) ms; exit $code");
     EXPECT_EQ(result.exitCode, 1) << result.output;
-    EXPECT_NE(result.output.find("stopped taking frames"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("stopped taking data"), std::string::npos) << result.output;
     int endedMs = std::atoi(result.output.substr(result.output.rfind("ended ") + 6).c_str());
     EXPECT_LT(endedMs, 2000) << result.output;
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.mp4"));
@@ -276,4 +297,154 @@ TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
     double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
     EXPECT_GT(video, 0.1) << durations;
     EXPECT_NEAR(audio, video, 0.002) << durations;
+}
+
+// Short clips at every kind of frame rate, up to the largest taken: all the frames, and sound
+// as long as the picture, with the soundtrack and with one that cannot be played.
+TEST(ShowCapture, EveryFrameRateGivesAllItsFramesWithSoundAsLongAsThePicture)
+{
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    std::filesystem::copy(testDataDir(), dir);
+    const long long clipMs = 200;
+    for (const char* soundtrack : {"real", "unplayable"}) {
+        if (std::string(soundtrack) == "unplayable") std::ofstream(dir + "/quirky.mp3", std::ios::trunc) << "text";
+        for (int fps : {1, 2, 7, 10, 11, 12, 13, 24, 25, 29, 30, 50, 59, 60, 61, 120, 144, 240, 1000}) {
+            Result result = runShell("timeout 120 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir +
+                                     "/x.mp4 --until " + std::to_string(clipMs) + " --fps " + std::to_string(fps));
+            EXPECT_EQ(result.exitCode, 0) << fps << " fps, " << soundtrack << ": " << result.output;
+            long long frames = 0;  // frame k shows floor(k * 1000 / fps) ms
+            while (frames * 1000 / fps < clipMs) ++frames;
+            EXPECT_EQ(videoFrames(dir + "/x.mp4"), std::to_string(frames) + "\n") << fps << " fps, " << soundtrack;
+            std::string durations = streamDurations(dir + "/x.mp4");
+            double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
+            EXPECT_NEAR(video, static_cast<double>(frames) / fps, 1e-5) << fps << " fps: " << durations;
+            EXPECT_NEAR(audio, video, 0.001) << fps << " fps, " << soundtrack << ": " << durations;
+        }
+    }
+}
+
+// Neither pipe may hold up the other: at 10 fps the encoder wants sound while pictures wait.
+// An encoder that takes only the pictures is given up within a bounded time, with one line.
+TEST(HeadlessModeTest, ACaptureNeverHangsOnItsEncoder)
+{
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    Result result = runShell(captureCommand(dir + "/x.mp4", "--fps 10 --until 1000"));
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(videoFrames(dir + "/x.mp4"), "10\n");
+    std::filesystem::remove(dir + "/x.mp4");
+    std::string path = standInEncoder(dir + "/bin", "exec cat >/dev/null");
+    result = runShell(path + captureCommand(dir + "/x.mp4", "--until 1000"));
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("could not write " + dir + "/x.mp4: the encoder took no data for 5 s"),
+              std::string::npos) << result.output;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "only bin/ is left";
+}
+
+// A full disk, or an encoder that exits 0 with a broken file: one line, exit 1, nothing left.
+TEST(HeadlessModeTest, ABrokenVideoIsNeverPassedOff)
+{
+    ScratchDir scratch, tools;
+    const std::string& dir = scratch.path;
+    bool mounted = runShell("mount -t tmpfs -o size=40k demo-test " + dir).exitCode == 0;
+    std::string fullDisk = mounted ? "" : standInEncoder(tools.path + "/full", "echo 'No space left on device' >&2; exit 0");
+    const std::string cases[][2] = {
+        {fullDisk, "the disk is full"},
+        {standInEncoder(tools.path + "/junk", "cat <&3 >/dev/null & cat >/dev/null; wait; for last; do :; done; "
+                                              "echo junk >\"$last\""),
+         "the encoder's file is not a whole video of 30 frames with sound"}};
+    for (const auto& c : cases) {
+        Result result = runShell(c[0] + captureCommand(dir + "/x.mp4", "--until 500"));
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        EXPECT_NE(result.output.find("could not write " + dir + "/x.mp4: " + c[1]), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::is_empty(dir)) << c[1];
+    }
+    if (mounted) runShell("umount " + dir);
+}
+
+// Two runs to one target each write a temporary file of their own: both end whole.
+TEST(HeadlessModeTest, TwoCapturesToOneFileBothEndWhole)
+{
+    ScratchDir scratch;
+    std::string command = captureCommand(scratch.path + "/x.mp4", "--until 500");
+    Result result = runShell(command + " & first=$!; " + command + "; second=$?; wait $first; echo $? $second");
+    EXPECT_EQ(result.output.substr(result.output.size() - 4), "0 0\n") << result.output;
+    EXPECT_EQ(videoFrames(scratch.path + "/x.mp4"), "30\n");
+}
+
+// Closed standard descriptors (as from cron) must not swallow the encoder's pipes.
+TEST(HeadlessModeTest, ACaptureWorksWithClosedStandardDescriptors)
+{
+    ScratchDir scratch;
+    for (const char* closed : {"<&-", "<&- >&- 2>&-"}) {
+        Result result = runShell(captureCommand(scratch.path + "/x.mp4", "--until 500 ") + closed);
+        EXPECT_EQ(result.exitCode, 0) << closed << ": " << result.output;
+        EXPECT_EQ(videoFrames(scratch.path + "/x.mp4"), "30\n") << closed;
+        std::filesystem::remove(scratch.path + "/x.mp4");
+    }
+}
+
+// A closed terminal (SIGHUP) ends a capture as a playable shorter video, stills with their message.
+TEST(HeadlessModeTest, SighupEndsACaptureAsAShorterVideoAndStillsWithTheirMessage)
+{
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    Result result = runShell(captureCommand(dir + "/x.mp4", "") + " & sleep 3; kill -HUP $!; wait $!");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    std::string durations = streamDurations(dir + "/x.mp4");
+    double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
+    EXPECT_GT(video, 0.1) << durations;
+    EXPECT_NEAR(audio, video, 0.002) << durations;
+    result = runShell("\"$DEMO_BINARY\" --data " + testDataDir() + " --stills " + dir +
+                      " --at 0,148000 & sleep 2; kill -HUP $!; wait $!");
+    EXPECT_EQ(result.exitCode, 129) << result.output;
+    EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
+}
+
+// What can be known before rendering is refused before rendering, naming the file and the reason.
+TEST(HeadlessModeTest, BadCaptureTargetsAreRefusedBeforeRendering)
+{
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    std::ofstream(dir + "/other.mp4") << "keep";
+    std::filesystem::create_symlink(dir + "/other.mp4", dir + "/link.mp4");
+    std::filesystem::create_directory(dir + "/folder.mp4");
+    struct Case { std::string target, flags, message; int exitCode; };
+    const Case cases[] = {
+        {"''", "", "--capture takes a file name ending in .mp4, .m4v or .mov, not ''", 2},
+        {dir + "/noextension", "", "not '" + dir + "/noextension'", 2},
+        {"/dev/null", "", "not '/dev/null'", 2},
+        {dir + "/x.mp4", "--from 149800", "--from must come before the show's end (149800 ms)", 2},
+        {dir + "/missing/x.mp4", "", "cannot write " + dir + "/missing/x.mp4: its folder does not exist", 1},
+        {"/sys/x.mp4", "", "cannot write /sys/x.mp4: ", 1},  // read-only even for root
+        {dir + "/link.mp4", "", "cannot write " + dir + "/link.mp4: not a regular file", 1},
+        {dir + "/folder.mp4", "", "cannot write " + dir + "/folder.mp4: not a regular file", 1},
+        {dir + "/" + std::string(300, 'n') + ".mp4", "", "the name is too long", 1}};
+    for (const Case& c : cases) {
+        Result result = runShell(captureCommand(c.target, c.flags));
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.target << ": " << result.output;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.target << ": " << result.output;
+        EXPECT_EQ(result.output.find("capture: scene"), std::string::npos) << c.target << " rendered first";
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);
+    EXPECT_EQ(readWholeFile(dir + "/link.mp4"), "keep");
+    // The longest name a folder takes still has room for the temporary file beside it.
+    std::string longest = dir + "/" + std::string(251, 'n') + ".mp4";
+    EXPECT_EQ(runShell(captureCommand(longest, "--until 100")).exitCode, 0);
+    EXPECT_EQ(videoFrames(longest), "6\n");
+}
+
+// A soundtrack past the capture's cap is used for its first 600 s, with one line that says so.
+TEST(HeadlessModeTest, ASoundtrackPastTheCapIsCut)
+{
+    ScratchDir scratch;
+    const std::string& dir = scratch.path;
+    std::filesystem::copy(testDataDir(), dir);
+    runShell("ffmpeg -v error -y -f lavfi -i sine=sample_rate=22050:duration=620 -b:a 16k " + dir + "/quirky.mp3");
+    Result result = runShell("\"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 --until 200");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_NE(result.output.find("quirky.mp3 is longer than 600 s; the video uses its first 600 s"),
+              std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("cannot be played"), std::string::npos) << result.output;
 }
