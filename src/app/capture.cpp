@@ -3,7 +3,6 @@
 #include "app/capture.h"
 
 #include <GL/gl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,7 +65,7 @@ bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long
                            {0, output, output}, error);
     ChildStatus status;
     if (child > 0 && !reapChild(child, 60000, status)) {
-        signalChildGroup(child, SIGKILL);
+        killChildGroup(child);
         reapChild(child, -1, status);
     }
     std::string report = readAnonymousFile(output, 4096);

@@ -11,7 +11,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -199,7 +198,7 @@ bool EncoderPipe::waitForChild(std::string& error)
     // been given up or the user has asked us to end and it still does not.
     double limit = givenUp ? 0 : signalled() ? 5000 : kFinishingMs;
     if (!reapChild(child_, limit, status)) {
-        signalChildGroup(child_, SIGKILL);
+        killChildGroup(child_);
         givenUp = true;
         reapChild(child_, -1, status);
     }
@@ -218,7 +217,7 @@ bool EncoderPipe::finish(std::string& error, std::string& messages)
 {
     if (writer_.joinable()) stopWriter();
     if (child_ <= 0) return false;
-    if (abandon_ || stalled_) signalChildGroup(child_, SIGKILL);
+    if (abandon_ || stalled_) killChildGroup(child_);
     bool ok = waitForChild(error);
     if (messagesFd_ >= 0) messages = readAnonymousFile(messagesFd_, kMostMessageBytes);
     return ok;

@@ -149,7 +149,8 @@ std::string findProgram(const std::string& name);
 // descriptors[i], its signals are the defaults. The child's id, or -1 with the reason.
 int startChild(const std::string& path, const std::vector<std::string>& argv, const std::vector<int>& descriptors,
                std::string& error);
-void signalChildGroup(int child, int signal);
+// Kills the child and its group (what it started) at once.
+void killChildGroup(int child);
 struct ChildStatus {
     bool exited = false;  // ended by exit, with `code`
     int code = -1;

@@ -84,9 +84,9 @@ int startChild(const std::string& path, const std::vector<std::string>& argv, co
     return child;
 }
 
-void signalChildGroup(int child, int signal)
+void killChildGroup(int child)
 {
-    if (child > 0) kill(-child, signal);
+    if (child > 0) kill(-child, SIGKILL);
 }
 
 bool reapChild(int child, double limitMs, ChildStatus& status)
