@@ -342,25 +342,28 @@ TEST(HeadlessModeTest, ACaptureNeverHangsOnItsEncoder)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "only bin/ is left";
 }
 
-// A full disk, or an encoder that exits 0 with a broken file: one line, exit 1, nothing left.
+// A full disk, an encoder that exits 0 with a broken file or with an error said: one line,
+// exit 1, nothing left.
 TEST(HeadlessModeTest, ABrokenVideoIsNeverPassedOff)
 {
-    ScratchDir scratch, tools;
-    const std::string& dir = scratch.path;
-    bool mounted = runShell("mount -t tmpfs -o size=40k demo-test " + dir).exitCode == 0;
+    ScratchDir scratch, small, tools;
+    bool mounted = runShell("mount -t tmpfs -o size=40k demo-test " + small.path).exitCode == 0;
+    std::string realFfmpeg = runShell("command -v ffmpeg | tr -d '\\n'").output;
     std::string fullDisk = mounted ? "" : standInEncoder(tools.path + "/full", "echo 'No space left on device' >&2; exit 0");
-    const std::string cases[][2] = {
-        {fullDisk, "the disk is full"},
+    const std::string cases[][3] = {
+        {fullDisk, mounted ? small.path : scratch.path, "the disk is full"},
         {standInEncoder(tools.path + "/junk", "cat <&3 >/dev/null & cat >/dev/null; wait; for last; do :; done; "
                                               "echo junk >\"$last\""),
-         "the encoder's file is not a whole video of 30 frames with sound"}};
+         scratch.path, "the encoder's file is not a whole video of 30 frames with sound"},
+        {standInEncoder(tools.path + "/talks", realFfmpeg + " \"$@\"; echo 'Error while filtering' >&2"), scratch.path,
+         "the encoder reported an error: Error while filtering"}};
     for (const auto& c : cases) {
-        Result result = runShell(c[0] + captureCommand(dir + "/x.mp4", "--until 500"));
+        Result result = runShell(c[0] + captureCommand(c[1] + "/x.mp4", "--until 500"));
         EXPECT_EQ(result.exitCode, 1) << result.output;
-        EXPECT_NE(result.output.find("could not write " + dir + "/x.mp4: " + c[1]), std::string::npos) << result.output;
-        EXPECT_TRUE(std::filesystem::is_empty(dir)) << c[1];
+        EXPECT_NE(result.output.find("could not write " + c[1] + "/x.mp4: " + c[2]), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::is_empty(c[1])) << c[2];
     }
-    if (mounted) runShell("umount " + dir);
+    if (mounted) runShell("umount " + small.path);
 }
 
 // Two runs to one target each write a temporary file of their own: both end whole.

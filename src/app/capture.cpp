@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 // takes more of them (at 1000 fps, 4096 samples ahead were too few). A capture cut short
 // shows its last frame on for this long at most, to the sound already sent.
 constexpr long long kSoundLeadSamples = 16384;
-// A soundtrack longer than this is not decoded for a capture (the show is 150 s).
+// Of a longer soundtrack a capture decodes only this much (the show is 150 s).
 constexpr double kLongestSoundtrackSeconds = 600;
 // Speed at the quality of a slower preset: measured on the show's frames.
 const char* const kEncoderPreset = "superfast";
@@ -70,11 +70,10 @@ bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long
     }
     std::string report = readAnonymousFile(output, 4096);
     close(output);
-    std::string video = "video," + std::to_string(frames) + "\n";
-    bool hasSound = report.size() > video.size() + 7 && report.compare(video.size(), 6, "audio,") == 0 &&
-                    report.compare(video.size() + 6, 2, "0\n") != 0 &&
-                    report.find('\n', video.size()) == report.size() - 1;
-    return child > 0 && status.exited && status.code == 0 && report.compare(0, video.size(), video) == 0 && hasSound;
+    std::string expected = "video," + std::to_string(frames) + "\naudio,";
+    long long soundPackets = std::atoll(report.c_str() + std::min(expected.size(), report.size()));
+    return child > 0 && status.exited && status.code == 0 && report.rfind(expected, 0) == 0 && soundPackets > 0 &&
+           std::count(report.begin(), report.end(), '\n') == 2;
 }
 
 class VideoCapture : public FrameObserver {
