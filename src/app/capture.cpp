@@ -153,7 +153,7 @@ public:
             std::fprintf(stderr, "demo: could not write %s: %s\n", target_.c_str(), error.c_str());
             std::error_code ec;
             fs::remove(partial_, ec);
-            return 1;
+            return interrupted && framesSent_ == 0 ? 128 + quitSignal() : 1;
         }
         printSummary(interrupted);
         return code;
