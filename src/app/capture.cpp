@@ -130,8 +130,16 @@ public:
         return true;
     }
 
+    // A run that ends before the capture's end (no window could be made) leaves no file.
+    ~VideoCapture() override
+    {
+        std::error_code ec;
+        if (!finished_) fs::remove(partial_, ec);
+    }
+
     int finish(int code) override
     {
+        finished_ = true;
         bool interrupted = quitSignal() != 0;
         if (takeLastFrameCopy(picture_) && send(true)) {
             // Cut short: the picture runs on (its last frame) to the sound already sent.
@@ -217,6 +225,7 @@ private:
 
     int fps_;
     std::string target_, partial_, ffprobe_;
+    bool finished_ = false;
     long long fromMs_, endMs_;
     long long firstFrame_ = 0, plannedFrames_ = 0;
     long long soundStart_ = 0;
