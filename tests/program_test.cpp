@@ -260,8 +260,9 @@ TEST(HeadlessModeTest, CaptureWithoutFfmpegOrWithAStuckOneSaysSoAndFails)
                       "/x.mp4 & pid=$!; sleep 2; kill -TERM $pid; start=$(date +%s%N); "
                       "(sleep 10; kill -KILL $pid) >/dev/null 2>&1 & wait $pid; code=$?; "
                       "echo ended $(( ($(date +%s%N) - start) / 1000000 )) ms; exit $code");
-    EXPECT_EQ(result.exitCode, 1) << result.output;
-    EXPECT_NE(result.output.find("stopped taking data"), std::string::npos) << result.output;
+    // Stopped taking data, or (on a slow machine) stopped before its first frame: either way one line.
+    EXPECT_NE(result.exitCode, 0) << result.output;
+    EXPECT_NE(result.output.find("could not write " + dir + "/x.mp4: "), std::string::npos) << result.output;
     int endedMs = std::atoi(result.output.substr(result.output.rfind("ended ") + 6).c_str());
     EXPECT_LT(endedMs, 2000) << result.output;
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.mp4"));

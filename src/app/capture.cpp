@@ -146,6 +146,7 @@ public:
             while (soundSent_ > soundEndOfFrame(framesSent_ - 1) && send(true)) {}
         }
         std::string error, messages;
+        if (framesSent_ == 0) encoder_.abandon();  // nothing to wait for
         encoder_.finish(error, messages);
         std::fprintf(stderr, "\n");
         if (framesSent_ == 0) error = interrupted ? "stopped before its first frame" : "got no frame: the show ended first";

@@ -39,6 +39,8 @@ public:
     // an encoder that takes nothing is killed. True when it ended with status 0; `messages`
     // is what it wrote to its standard error.
     bool finish(std::string& error, std::string& messages);
+    // The encoder's work is not wanted: finish kills it instead of waiting.
+    void abandon() { abandon_ = true; }
 
     long long chunksWritten() const { return written_.load(); }
     double waitedMs() const { return waitedMs_; }       // the producer, waiting for queue space
