@@ -83,9 +83,9 @@ TEST_F(MessageLoopTest, EscapeOrAClosedWindowEndsTheLoopOtherInputDoesNot)
                           {{TestInput::OtherKeyDown, TestInput::KeyUp, TestInput::MouseMove, TestInput::LeftButtonDown}, 5, 5}};
     setWindowProcedure(windowProcedure);
     for (const Case& c : cases) {
-        TimelineEntry entry;
-        Timeline show{&entry, 1};
-        show.setEntry(0, 1000000, countingDraw);
+        TimelineScene scene;
+        Timeline show{&scene, 1};
+        show.setScene(0, 1000000, countingDraw);
         drawnFrames = 0;
         for (TestInput input : c.inputs) pushTestInput(input);
         FrameLimit limit(5);

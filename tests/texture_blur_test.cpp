@@ -119,8 +119,8 @@ protected:
     }
     void TearDown() override { resetBlurSettings(); }
 
-    TimelineEntry entry{drawYellowSquare, nullptr, 100000};
-    Timeline timeline{&entry, 1};
+    TimelineScene scene{drawYellowSquare, nullptr, 100000};
+    Timeline timeline{&scene, 1};
 };
 
 // One message box with this caption and, unless empty, this text.

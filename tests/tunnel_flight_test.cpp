@@ -26,8 +26,8 @@ double distanceToPiece(const std::vector<WorldPoint>& line, WorldPoint p, int i)
     return lengthOf(minus(p, WorldPoint{line[i].x + t * d.x, line[i].y + t * d.y, line[i].z + t * d.z}));
 }
 
-// Entry 2: radius 3, one sample a frame, resting on sample 50 n - 150 about when the scene ends.
-// Entry 3: radius 75, two samples a frame; the path must outlast the scene, since a used-up path
+// Scene 2: radius 3, one sample a frame, resting on sample 50 n - 150 about when the scene ends.
+// Scene 3: radius 75, two samples a frame; the path must outlast the scene, since a used-up path
 // leaves the tube seen from the triangle camera.
 struct Tunnel {
     const char* file;
