@@ -125,6 +125,8 @@ int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames
         }
         setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
+        // renderFrame clears again (alpha 0.5), and that clear decides every pixel: this one costs
+        // a fill and nothing depends on it, not even the alpha, which no blend reads before then.
         glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderFrame(timeline);

@@ -50,6 +50,8 @@ uint32_t FrameClock::elapsed()
         clockLastTick = tickCount();
     }
     uint32_t now = tickCount();
+    // Through a float on purpose: gaps up to 2^24 ms (4.6 hours) come back exact, and every frame's
+    // gap is far below that; only a jump across the counter's wrap rounds.
     uint32_t result = static_cast<uint32_t>(static_cast<float>(now - clockLastTick));
     clockLastTick = tickCount();
     return result;

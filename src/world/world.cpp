@@ -33,6 +33,8 @@ static void setUpDepthAndMatrices()
 static void setUpLights()
 {
     const GLfloat globalAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+    // Issued twice with the same value, as the show's start-up has always done: the second call
+    // changes nothing, and nothing depends on it.
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
 
