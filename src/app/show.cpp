@@ -2,7 +2,6 @@
 #include "app/show.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -142,7 +141,7 @@ int runProgram(const Options& options)
     if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
     if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
     if (!resolved.sheetFile.empty()) resolved.sheetFile = absolutePath(resolved.sheetFile);
-    if (!resolved.dataDir.empty() && chdir(resolved.dataDir.c_str()) != 0) {
+    if (!resolved.dataDir.empty() && !useWorkingDirectory(resolved.dataDir.c_str())) {
         std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
         return 2;
     }

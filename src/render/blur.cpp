@@ -29,8 +29,7 @@ unsigned int blurTargetTexture() { return blurTarget.id; }
 
 void deleteBlurTarget()
 {
-    if (blurTarget.id != 0) glDeleteTextures(1, &blurTarget.id);
-    blurTarget.id = 0;
+    blurTarget.release();
 }
 
 void resetBlurSettings()

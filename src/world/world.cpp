@@ -78,6 +78,11 @@ static void loadTextures()
     hiphopTexture = textureFromBitmap("hiphop.bmp");
 }
 
+void releaseWorldTextures()
+{
+    for (auto* texture : {&terrainTexture, &logoTexture, &texture2, &texture3, &hiphopTexture}) texture->reset();
+}
+
 bool setUpWorld()
 {
     double start = wallMilliseconds();
