@@ -22,7 +22,7 @@ TEST_F(GlTest, MorphFlightOrbitsTheShapeOnce)
     setUpWorldOnce();
     scene5Init();
     ASSERT_NE(cameraPath, nullptr);
-    const int flight = 50 * (cameraPath->pointCount - 2);
+    const int flight = cameraPathEyeSampleCount;
     EXPECT_NEAR(flight, 600, 60) << "the flight should last about the scene's ten seconds";
     // Every sample looks at the morph at the origin from close by, clear of its spikes (the
     // largest radius over its keys). A yaw that wraps round between points looks away.
@@ -35,14 +35,17 @@ TEST_F(GlTest, MorphFlightOrbitsTheShapeOnce)
         double pitch = turn.x * M_PI / 180, yaw = turn.y * M_PI / 180, distance = Vector3(eye).length();
         double cosine = -(std::cos(pitch) * (std::sin(yaw) * eye.x + std::cos(yaw) * eye.z) + std::sin(pitch) * eye.y);
         EXPECT_GT(cosine / distance, std::cos(3 * M_PI / 180)) << "sample " << i;
-        EXPECT_TRUE(distance > spikes + 0.5 && distance < 7) << "sample " << i << " at " << distance << " from the morph";
+        EXPECT_GT(distance, spikes + 0.5) << "sample " << i << ": distance from the morph";
+        EXPECT_LT(distance, 7) << "sample " << i << ": distance from the morph";
     }
 
     // The first draw takes the first sample (resting at the end is checked with the other flights).
     scene5Draw(0);
     EXPECT_EQ(cameraPathStep, 1);
     const Vertex& first = cameraPathEyeSamples[0];
-    EXPECT_TRUE(camera.eyeX == first.x && camera.eyeY == first.y && camera.eyeZ == first.z);
+    EXPECT_EQ(camera.eyeX, first.x);
+    EXPECT_EQ(camera.eyeY, first.y);
+    EXPECT_EQ(camera.eyeZ, first.z);
     EXPECT_EQ(camera.rotY, cameraPathAngleSamples[0].y);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));  // as the draw leaves it
     EXPECT_FALSE(glIsEnabled(GL_BLEND));

@@ -74,7 +74,7 @@ TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
     setUpWorldOnce();
     Still picture = drawSceneStill(scene9Draw, 0, scene9Init);
     ASSERT_NE(cameraPath, nullptr);
-    const int samples = 50 * (cameraPath->pointCount - 2);
+    const int samples = cameraPathEyeSampleCount;
     for (int frame = 0; frame <= samples + 10; ++frame) {
         if (frame % 300 == 0) {
             if (frame > 0) picture = drawSceneStill(scene9Draw, msOfFrame(frame));
@@ -86,7 +86,8 @@ TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
         ASSERT_EQ(cameraPathStep, std::min(frame + 1, samples)) << frame;
     }
     const Vertex last = cameraPathEyeSamples[samples - 1];
-    EXPECT_TRUE(camera.eyeX == last.x && camera.eyeZ == last.z);
+    EXPECT_EQ(camera.eyeX, last.x);
+    EXPECT_EQ(camera.eyeZ, last.z);
 }
 
 // ---- scene 10 ----------------------------------------------------------------------------
@@ -104,7 +105,7 @@ TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
 
     // Past the end of the path the camera rests and the swarm leads from the last sample.
     ASSERT_NE(cameraPath, nullptr);
-    const int samples = 50 * (cameraPath->pointCount - 2);
+    const int samples = cameraPathEyeSampleCount;
     cameraPathStep = samples - 2;
     for (int i = 0; i < 3; ++i) drawSceneFrame(scene10Draw, 13000);
     EXPECT_EQ(cameraPathStep, samples);
