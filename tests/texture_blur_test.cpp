@@ -262,6 +262,7 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
 
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
 {
+    glColor4f(1, 1, 1, 1);  // as a fresh context has it when the show starts; the texture modulates it
     hiphopTexture = std::make_unique<Texture>();
     hiphopTexture->loadBitmap((testDataDir() + "/hiphop.bmp").c_str());
 
