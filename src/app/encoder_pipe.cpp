@@ -185,6 +185,7 @@ void EncoderPipe::stopWriter()
         changed_.wait_for(lock, std::chrono::milliseconds(50));
         double now = wallMilliseconds();
         if (signalled() && now - std::max(signalSeenMs_, lastProgressMs_.load()) > kGiveUpMs) abandon_ = true;
+        if (abandon_) killChildGroup(child_);  // its pipes break: the writer wakes at once
     }
     lock.unlock();
     writer_.join();
