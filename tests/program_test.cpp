@@ -93,6 +93,14 @@ std::string captureCommand(const std::string& target, const std::string& flags)
     return "timeout 120 \"$DEMO_BINARY\" --data " + testDataDir() + " --capture " + target + " " + flags;
 }
 
+// Completes a command line that starts a capture: in the background, its messages to `log`;
+// `kill` once it has reported progress (15 frames); then its exit code and its messages.
+std::string afterProgress(const std::string& log, const std::string& kill)
+{
+    return " 2>" + log + " & until grep -q 'capture: scene' " + log + " || ! kill -0 $! 2>/dev/null; do sleep 0.1; done; " + kill +
+           "; wait $!; code=$?; cat " + log + "; exit $code";
+}
+
 }  // namespace
 
 // Escape, or a window closed by the system, ends the loop with exit code 0; other input changes
@@ -291,8 +299,8 @@ TEST(HeadlessModeTest, ACaptureHasTheSoundOfEveryFrameWhateverTheSoundtrackFile)
     // Ctrl-C in a terminal signals the whole process group: the video ends whole, exit 0.
     std::filesystem::remove(mp3);
     std::filesystem::copy(testDataDir() + "/quirky.mp3", mp3);
-    result = runShell("setsid timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4 & "
-                      "sleep 2; kill -INT -$!; wait $!");
+    result = runShell("setsid timeout 60 \"$DEMO_BINARY\" --data " + dir + " --capture " + dir + "/x.mp4" +
+                      afterProgress(dir + "/log", "kill -INT -$!"));
     EXPECT_EQ(result.exitCode, 0) << result.output;
     std::string durations = streamDurations(dir + "/x.mp4");
     double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
@@ -394,7 +402,7 @@ TEST(HeadlessModeTest, SighupEndsACaptureAsAShorterVideoAndStillsWithTheirMessag
 {
     ScratchDir scratch;
     const std::string& dir = scratch.path;
-    Result result = runShell(captureCommand(dir + "/x.mp4", "") + " & sleep 3; kill -HUP $!; wait $!");
+    Result result = runShell(captureCommand(dir + "/x.mp4", "") + afterProgress(dir + "/log", "kill -HUP $!"));
     EXPECT_EQ(result.exitCode, 0) << result.output;
     std::string durations = streamDurations(dir + "/x.mp4");
     double video = std::atof(durations.c_str() + 6), audio = std::atof(durations.c_str() + durations.find("audio") + 6);
@@ -404,6 +412,20 @@ TEST(HeadlessModeTest, SighupEndsACaptureAsAShorterVideoAndStillsWithTheirMessag
                       " --at 0,148000 & sleep 2; kill -HUP $!; wait $!");
     EXPECT_EQ(result.exitCode, 129) << result.output;
     EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
+}
+
+// A quit signal that comes before the handlers could (here: pending, blocked by the parent)
+// still ends the program its own way: a capture with no frame says so and leaves nothing.
+TEST(HeadlessModeTest, ASignalAtTheVeryStartEndsACaptureWithItsMessage)
+{
+    ScratchDir scratch;
+    Result result = runShell("perl -MPOSIX -e 'sigprocmask(SIG_BLOCK, POSIX::SigSet->new(SIGTERM)); kill \"TERM\", $$; "
+                             "exec @ARGV' \"$DEMO_BINARY\" --data " + testDataDir() + " --capture " + scratch.path +
+                             "/x.mp4 --until 1000");
+    EXPECT_EQ(result.exitCode, 143) << result.output;
+    EXPECT_NE(result.output.find("could not write " + scratch.path + "/x.mp4: stopped before its first frame"),
+              std::string::npos) << result.output;
+    EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
 }
 
 // What can be known before rendering is refused before rendering, naming the file and the reason.

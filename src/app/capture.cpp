@@ -162,8 +162,16 @@ public:
         return true;
     }
 
+    // A run that ends before the capture's end (no window could be made) leaves no file.
+    ~VideoCapture() override
+    {
+        std::error_code ec;
+        if (!finished_) fs::remove(partial_, ec);
+    }
+
     int finish(int code) override
     {
+        finished_ = true;
         bool interrupted = quitSignal() != 0;
         if (takeLastFrameCopy(picture_) && send(true)) {
             // Cut short: the picture runs on (its last frame) to the sound already sent.
@@ -186,7 +194,7 @@ public:
             std::fprintf(stderr, "demo: could not write %s: %s\n", target_.c_str(), error.c_str());
             std::error_code ec;
             fs::remove(partial_, ec);
-            return 1;
+            return interrupted && framesSent_ == 0 ? 128 + quitSignal() : 1;
         }
         printSummary(interrupted);
         return code;
@@ -238,6 +246,7 @@ private:
     int fps_;
     std::string target_, partial_, ffprobe_;
     bool withSound_;
+    bool finished_ = false;
     long long fromMs_;
     long long firstFrame_ = 0, plannedFrames_ = 0;
     long long soundStart_ = 0;

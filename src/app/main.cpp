@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     // the first moments (or around a child's start) ends the program our way.
     openClosedStandardDescriptors();
     installSignalHandlers();
+    unblockQuitSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {

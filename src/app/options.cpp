@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -98,7 +99,7 @@ bool checkCaptureName(const std::string& file, std::string& error)
     std::string name = file.substr(file.find_last_of('/') + 1);
     size_t dot = name.find_last_of('.');
     std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension == ".mp4" || extension == ".m4v" || extension == ".mov") return true;
     error = "--capture takes a file name ending in .mp4, .m4v or .mov, not '" + file + "'";
     return false;

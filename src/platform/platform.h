@@ -143,6 +143,9 @@ int quitSignal();
 // Opens /dev/null on standard input, output and error where they are closed at start, so that
 // no pipe or file of ours is ever taken for one of them.
 void openClosedStandardDescriptors();
+// Lets through the quit signals that a parent may have left blocked (a pending one arrives at
+// once): call it once their handlers are in place.
+void unblockQuitSignals();
 // The path of the program `name` on PATH, empty when there is none that may be run.
 std::string findProgram(const std::string& name);
 // Starts the program at `path` in a process group of its own: its descriptor i is

@@ -48,6 +48,14 @@ void openClosedStandardDescriptors()
     }
 }
 
+void unblockQuitSignals()
+{
+    sigset_t quit;
+    sigemptyset(&quit);
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&quit, number);
+    sigprocmask(SIG_UNBLOCK, &quit, nullptr);
+}
+
 std::string findProgram(const std::string& name)
 {
     const char* path = std::getenv("PATH");
