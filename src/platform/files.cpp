@@ -104,3 +104,5 @@ bool createNewFile(const std::string& path, std::string& reason)
     close(fd);
     return true;
 }
+
+bool useWorkingDirectory(const char* path) { return chdir(path) == 0; }
