@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/capture_span.h"
 #include "app/options.h"
 #include "app/show.h"
 #include "app/window.h"
@@ -477,4 +478,109 @@ TEST(HeadlessModeTest, ASoundtrackPastTheCapIsCut)
     EXPECT_NE(result.output.find("quirky.mp3 is longer than 600 s; the video uses its first 600 s"),
               std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("cannot be played"), std::string::npos) << result.output;
+}
+
+// Stretches cut anywhere, at any frame rate, hold every frame of the whole once: each starts at
+// the frame after the one before it ends, its first frame shows its start or later, and the
+// frame before it an earlier time; their sound adds up to the whole's within a sample a cut.
+TEST(CaptureSpanTest, StretchesCutAnywhereHoldEveryFrameOnce)
+{
+    const std::vector<long long> cuts = {0, 1, 999, 10000, 10001, 28800, 33333, 71300, 149799, 149800};
+    for (int fps : {1, 7, 24, 30, 59, 60, 144, 1000}) {
+        auto shows = [fps](long long frame) { return frame * 1000 / fps; };
+        CaptureSpan whole = captureSpan(cuts.front(), cuts.back(), fps, 44100);
+        long long next = whole.firstFrame, samples = 0;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            CaptureSpan span = captureSpan(cuts[i], cuts[i + 1], fps, 44100);
+            EXPECT_EQ(span.firstFrame, next) << fps << " fps, cut at " << cuts[i];
+            if (span.frames == 0) continue;
+            EXPECT_GE(shows(span.firstFrame), cuts[i]) << fps << " fps";
+            EXPECT_LT(shows(span.firstFrame - 1), cuts[i]) << fps << " fps";
+            EXPECT_LT(shows(span.firstFrame + span.frames - 1), cuts[i + 1]) << fps << " fps";
+            next = span.firstFrame + span.frames;
+            samples += span.samples;
+        }
+        EXPECT_EQ(next, whole.firstFrame + whole.frames) << fps << " fps";
+        EXPECT_GE(shows(next), cuts.back()) << fps << " fps";
+        EXPECT_NEAR(samples, whole.samples, static_cast<double>(cuts.size())) << fps << " fps";
+    }
+}
+
+// The soundtrack alone covers the stretch's frames exactly: 44100 samples a second of frames.
+TEST(HeadlessModeTest, TheSoundAloneIsAsLongAsTheStretchsFrames)
+{
+    ScratchDir scratch;
+    struct Case {
+        std::string flags;
+        long long samples;
+    };
+    const std::vector<Case> cases = {
+        {"--from 10000 --until 12500", 2500 * 441 / 10},           // 150 frames of 735 samples
+        {"--fps 7 --from 10000 --until 12500", 18 * 44100 / 7},     // frames 70 to 87
+        {"--fps 24 --from 149000", 20 * 44100 / 24},                // 20 frames to the show's end
+    };
+    for (const Case& c : cases) {
+        std::string file = scratch.path + "/x.wav";
+        Result result = runDemo("--data " + testDataDir() + " --capture-sound " + file + " " + c.flags);
+        EXPECT_EQ(result.exitCode, 0) << c.flags << ": " << result.output;
+        std::string channels = runShell("ffprobe -v error -show_entries stream=sample_rate,channels,duration_ts "
+                                        "-of csv=p=0 " + file).output;
+        EXPECT_EQ(channels, "44100,1," + std::to_string(c.samples) + "\n") << c.flags;
+    }
+}
+
+// Two stretches joined by the tool give the frames and the sound of one capture, bit for bit
+// when the pictures are lossless; a stretch that fails is tried again, and one that fails
+// twice is named, with no video written.
+class CaptureParallelTest : public ::testing::Test {
+protected:
+    ScratchDir scratch;
+    std::string tool(const std::string& out, const std::string& flags)
+    {
+        return "DEMO_CAPTURE_LOSSLESS=1 timeout 300 \"$DEMO_TOOLS/capture-parallel\" " + out + " --demo \"$DEMO_BINARY\"" +
+               " --data " + testDataDir() + " --jobs 2 --fps 24 --from 9500 --until 10500 " + flags;
+    }
+    // A program that fails on the stretch from 10000 ms the first `failures` times.
+    std::string failingDemo(int failures)
+    {
+        std::string path = scratch.path + "/failing-demo";
+        std::ofstream(path) << "#!/bin/sh\ncase \"$*\" in *'--from 10000'*) n=$(cat " << scratch.path
+                            << "/tries 2>/dev/null || echo 0); echo $((n + 1)) > " << scratch.path
+                            << "/tries; [ $n -ge " << failures << " ] || exit 1;; esac\nexec \"" << std::getenv("DEMO_BINARY")
+                            << "\" \"$@\"\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path;
+    }
+    std::string md5s(const std::string& file, const std::string& stream)
+    {
+        return runShell("ffmpeg -v error -i " + file + " -map 0:" + stream + " -f framemd5 - | grep -v '^#'").output;
+    }
+};
+
+TEST_F(CaptureParallelTest, TwoStretchesJoinedAreOneCaptureLossless)
+{
+    std::string single = scratch.path + "/single.mp4", joined = scratch.path + "/joined.mp4";
+    Result one = runShell("DEMO_CAPTURE_LOSSLESS=1 " + captureCommand(single, "--fps 24 --from 9500 --until 10500"));
+    ASSERT_EQ(one.exitCode, 0) << one.output;
+    Result parallel = runShell(tool(joined, ""));
+    ASSERT_EQ(parallel.exitCode, 0) << parallel.output;
+    EXPECT_NE(parallel.output.find("from 2 stretches"), std::string::npos) << parallel.output;
+    EXPECT_EQ(videoFrames(joined), "24\n");
+    EXPECT_EQ(md5s(joined, "v"), md5s(single, "v"));
+    EXPECT_EQ(md5s(joined, "a"), md5s(single, "a"));
+}
+
+TEST_F(CaptureParallelTest, AFailedStretchIsTriedOnceMoreThenNamed)
+{
+    std::string out = scratch.path + "/out.mp4";
+    Result retried = runShell(tool(out, "--demo " + failingDemo(1)));
+    EXPECT_EQ(retried.exitCode, 0) << retried.output;
+    EXPECT_EQ(videoFrames(out), "24\n");
+    std::filesystem::remove(out);
+    std::filesystem::remove(scratch.path + "/tries");
+    Result failed = runShell(tool(out, "--demo " + failingDemo(2)));
+    EXPECT_EQ(failed.exitCode, 1) << failed.output;
+    EXPECT_NE(failed.output.find("stretch 001 (show 10000 to 10500 ms) failed twice"), std::string::npos)
+        << failed.output;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/capture_span.h"
 #include "app/encoder_pipe.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
@@ -34,8 +35,30 @@ constexpr double kLongestSoundtrackSeconds = 600;
 // Speed at the quality of a slower preset: measured on the show's frames.
 const char* const kEncoderPreset = "superfast";
 
-// Frame k of the virtual clock shows time floor(k * 1000 / fps) ms.
-long long firstFrameAtOrAfter(long long ms, int fps) { return (ms * fps + 999) / 1000; }
+// Lossless pictures for comparing captures frame by frame (a join against one whole capture).
+bool losslessWanted()
+{
+    const char* value = std::getenv("DEMO_CAPTURE_LOSSLESS");
+    return value && *value && std::string(value) != "0";
+}
+
+long long captureEndMs(const Options& options)
+{
+    return options.untilMs >= 0 ? options.untilMs : static_cast<long long>(showDurationMs());
+}
+
+// Soundtrack samples [first, first + count) as little-endian bytes; silence past its end.
+std::vector<uint8_t> soundBytes(const std::vector<int16_t>& soundtrack, long long first, long long count)
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(count) * 2);
+    for (long long index = first; index < first + count; ++index) {
+        int16_t sample = index < static_cast<long long>(soundtrack.size()) ? soundtrack[index] : 0;
+        bytes.push_back(static_cast<uint8_t>(sample & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+    }
+    return bytes;
+}
 
 std::string firstLine(const std::string& text)
 {
@@ -52,9 +75,9 @@ std::string reasonOfFailure(const std::string& ending, const std::string& messag
     return (ending.empty() ? "the encoder reported an error" : ending) + ": " + firstLine(messages);
 }
 
-// Whether the file is a video of exactly `frames` pictures with a sound track, as the probe
-// reads it to its end.
-bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long frames)
+// Whether the file is a video of exactly `frames` pictures, with a sound track or none as
+// wanted, as the probe reads it to its end.
+bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long frames, bool withSound)
 {
     int output = anonymousFile();
     if (output < 0) return false;
@@ -70,9 +93,12 @@ bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long
     }
     std::string report = readAnonymousFile(output, 4096);
     close(output);
-    std::string expected = "video," + std::to_string(frames) + "\naudio,";
+    bool ended = child > 0 && status.exited && status.code == 0;
+    std::string video = "video," + std::to_string(frames) + "\n";
+    if (!withSound) return ended && report == video;
+    std::string expected = video + "audio,";
     long long soundPackets = std::atoll(report.c_str() + std::min(expected.size(), report.size()));
-    return child > 0 && status.exited && status.code == 0 && report.rfind(expected, 0) == 0 && soundPackets > 0 &&
+    return ended && report.rfind(expected, 0) == 0 && soundPackets > 0 &&
            std::count(report.begin(), report.end(), '\n') == 2;
 }
 
@@ -80,14 +106,13 @@ class VideoCapture : public FrameObserver {
 public:
     VideoCapture(const Options& options, std::string partialFile, std::string ffprobe)
         : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
-          ffprobe_(std::move(ffprobe)),
-          fromMs_(std::max(0LL, options.fromMs)),
-          endMs_(options.untilMs >= 0 ? options.untilMs : static_cast<long long>(showDurationMs()))
+          ffprobe_(std::move(ffprobe)), withSound_(!options.noSound), fromMs_(std::max(0LL, options.fromMs))
     {
-        firstFrame_ = firstFrameAtOrAfter(fromMs_, fps_);
-        plannedFrames_ = std::max(0LL, firstFrameAtOrAfter(endMs_, fps_) - firstFrame_);
-        soundStart_ = firstFrame_ * kSoundtrackRate / fps_;
-        soundtrack_ = decodeSoundtrack(kLongestSoundtrackSeconds);
+        CaptureSpan span = captureSpan(fromMs_, captureEndMs(options), fps_, kSoundtrackRate);
+        firstFrame_ = span.firstFrame;
+        plannedFrames_ = span.frames;
+        soundStart_ = span.firstSample;
+        if (withSound_) soundtrack_ = decodeSoundtrack(kLongestSoundtrackSeconds);
     }
 
     bool start(const std::string& ffmpeg, std::string& error)
@@ -96,14 +121,21 @@ public:
             "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
             "-probesize", "32", "-f", "rawvideo", "-pix_fmt", "rgb24",
             "-video_size", std::to_string(frameWidth()) + "x" + std::to_string(frameHeight()),
-            "-framerate", std::to_string(fps_), "-i", "pipe:0",
-            "-probesize", "32", "-analyzeduration", "0", "-f", "s16le",
-            "-ar", std::to_string(kSoundtrackRate), "-ac", "1", "-i", "pipe:3",
-            "-map", "0:v", "-map", "1:a", "-vf", "vflip",
-            "-c:v", "libx264", "-preset", kEncoderPreset, "-crf", "18", "-pix_fmt", "yuv420p",
-            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", partial_};
+            "-framerate", std::to_string(fps_), "-i", "pipe:0"};
+        if (withSound_)
+            argv.insert(argv.end(), {"-probesize", "32", "-analyzeduration", "0", "-f", "s16le", "-ar",
+                                     std::to_string(kSoundtrackRate), "-ac", "1", "-i", "pipe:3"});
+        argv.insert(argv.end(), {"-map", "0:v"});
+        if (withSound_) argv.insert(argv.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
+        // Every capture with the same settings, each starting on a key frame: stretches join
+        // without re-encoding.
+        argv.insert(argv.end(), {"-vf", "vflip", "-c:v", "libx264", "-preset", kEncoderPreset,
+                                 losslessWanted() ? "-qp" : "-crf", losslessWanted() ? "0" : "18",
+                                 "-pix_fmt", "yuv420p", "-movflags", "+faststart", partial_});
         startWall_ = wallMilliseconds();
-        return encoder_.start(ffmpeg, argv, error);
+        if (!encoder_.start(ffmpeg, argv, error)) return false;
+        if (!withSound_) encoder_.endSound();
+        return true;
     }
 
     // The lead-in before a clip is fast-forwarded: nothing of it reaches the pixels.
@@ -151,8 +183,9 @@ public:
         std::fprintf(stderr, "\n");
         if (framesSent_ == 0) error = interrupted ? "stopped before its first frame" : "got no frame: the show ended first";
         else error = reasonOfFailure(error, messages);
-        if (error.empty() && !isWholeVideo(ffprobe_, partial_, framesSent_))
-            error = "the encoder's file is not a whole video of " + std::to_string(framesSent_) + " frames with sound";
+        if (error.empty() && !isWholeVideo(ffprobe_, partial_, framesSent_, withSound_))
+            error = "the encoder's file is not a whole video of " + std::to_string(framesSent_) + " frames" +
+                    (withSound_ ? " with sound" : "");
         if (error.empty()) {
             std::error_code ec;
             fs::rename(partial_, target_, ec);
@@ -180,26 +213,13 @@ private:
         long long ahead = std::min(covering + kSoundLeadSamples, soundEndOfFrame(plannedFrames_ - 1));
         long long upTo = std::max({closing ? covering : ahead, covering, soundSent_});
         EncoderPipe::Chunk chunk;
-        chunk.sound = soundSamples(soundSent_, upTo);
+        if (withSound_) chunk.sound = soundBytes(soundtrack_, soundStart_ + soundSent_, upTo - soundSent_);
         chunk.picture = picture_;
         if (!encoder_.push(std::move(chunk), closing)) return false;
         soundSent_ = upTo;
         if (soundSent_ >= soundEndOfFrame(plannedFrames_ - 1)) encoder_.endSound();
         ++framesSent_;
         return true;
-    }
-
-    // Clip samples [from, to) as little-endian bytes; silence past the soundtrack's end.
-    std::vector<uint8_t> soundSamples(long long from, long long to) const
-    {
-        std::vector<uint8_t> bytes;
-        for (long long i = from; i < to; ++i) {
-            long long index = soundStart_ + i;
-            int16_t sample = index < static_cast<long long>(soundtrack_.size()) ? soundtrack_[index] : 0;
-            bytes.push_back(static_cast<uint8_t>(sample & 0xFF));
-            bytes.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
-        }
-        return bytes;
     }
 
     void printProgress(const Timeline& timeline)
@@ -226,8 +246,9 @@ private:
 
     int fps_;
     std::string target_, partial_, ffprobe_;
+    bool withSound_;
     bool finished_ = false;
-    long long fromMs_, endMs_;
+    long long fromMs_;
     long long firstFrame_ = 0, plannedFrames_ = 0;
     long long soundStart_ = 0;
     std::vector<int16_t> soundtrack_;
@@ -277,4 +298,44 @@ std::unique_ptr<FrameObserver> makeCapture(const Options& options)
         return nullptr;
     }
     return capture;
+}
+
+namespace {
+
+void appendLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A mono 16-bit PCM WAV file of the sample bytes.
+std::vector<uint8_t> wavFile(const std::vector<uint8_t>& samples)
+{
+    std::vector<uint8_t> bytes = {'R', 'I', 'F', 'F'};
+    appendLittleEndian(bytes, static_cast<uint32_t>(36 + samples.size()), 4);
+    for (char c : std::string("WAVEfmt ")) bytes.push_back(static_cast<uint8_t>(c));
+    appendLittleEndian(bytes, 16, 4);
+    appendLittleEndian(bytes, 1, 2);  // PCM
+    appendLittleEndian(bytes, 1, 2);  // one channel
+    appendLittleEndian(bytes, kSoundtrackRate, 4);
+    appendLittleEndian(bytes, kSoundtrackRate * 2, 4);
+    appendLittleEndian(bytes, 2, 2);
+    appendLittleEndian(bytes, 16, 2);
+    for (char c : std::string("data")) bytes.push_back(static_cast<uint8_t>(c));
+    appendLittleEndian(bytes, static_cast<uint32_t>(samples.size()), 4);
+    bytes.insert(bytes.end(), samples.begin(), samples.end());
+    return bytes;
+}
+
+}  // namespace
+
+int writeCaptureSound(const Options& options)
+{
+    CaptureSpan span = captureSpan(std::max(0LL, options.fromMs), captureEndMs(options), options.fps, kSoundtrackRate);
+    std::vector<int16_t> soundtrack = decodeSoundtrack(kLongestSoundtrackSeconds);
+    std::string reason;
+    if (!writeFileWhole(options.soundFile, wavFile(soundBytes(soundtrack, span.firstSample, span.samples)), reason)) {
+        std::fprintf(stderr, "demo: could not write %s: %s\n", options.soundFile.c_str(), reason.c_str());
+        return 1;
+    }
+    return 0;
 }

@@ -26,7 +26,11 @@ const char* const kUsage =
     "                        the middle of every scene\n"
     "  --capture FILE.mp4 [--from MS] [--until MS]\n"
     "                        no window: renders the show (with its soundtrack) to a video;\n"
-    "                        with --from, from the first frame at or after show time MS\n"
+    "                        with --from, from the first frame at or after show time MS;\n"
+    "                        with --no-sound, the picture alone\n"
+    "  --capture-sound FILE.wav [--from MS] [--until MS]\n"
+    "                        no window: the soundtrack alone, the samples a capture of the\n"
+    "                        same stretch holds\n"
     "  --benchmark [--until MS | --scene N]\n"
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
@@ -87,6 +91,7 @@ const char* modeFlag(RunMode mode)
     case RunMode::Stills: return "--stills";
     case RunMode::ContactSheet: return "--contact-sheet";
     case RunMode::Capture: return "--capture";
+    case RunMode::CaptureSound: return "--capture-sound";
     case RunMode::Benchmark: return "--benchmark";
     default: return nullptr;
     }
@@ -104,6 +109,11 @@ bool checkCaptureName(const std::string& file, std::string& error)
     return false;
 }
 
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 // Show time of the first frame at or after `ms` by the virtual clock.
 long long firstFrameTime(long long ms, int fps) { return (ms * fps + 999) / 1000 * 1000 / fps; }
 
@@ -115,6 +125,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
+                          flag == "--capture-sound" ||
                           flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data" ||
                           flag == "--scene" || flag == "--start";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
@@ -129,6 +140,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
+        else if (flag == "--no-sound") options.noSound = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
         else if (flag == "--data") options.dataDir = value;
@@ -141,6 +153,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         } else if (flag == "--capture") {
             options.mode = RunMode::Capture;
             options.captureFile = value;
+        } else if (flag == "--capture-sound") {
+            options.mode = RunMode::CaptureSound;
+            options.soundFile = value;
         } else if (flag == "--at") {
             haveAt = true;
             if (!parseTimes(value, options.stillTimes)) {
@@ -178,8 +193,17 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             return false;
         }
     }
-    if (haveFrom && options.mode != RunMode::Capture) {
-        error = "--from goes with --capture FILE";
+    bool capturing = options.mode == RunMode::Capture || options.mode == RunMode::CaptureSound;
+    if (haveFrom && !capturing) {
+        error = "--from goes with --capture FILE or --capture-sound FILE";
+        return false;
+    }
+    if (options.noSound && options.mode != RunMode::Capture) {
+        error = "--no-sound goes with --capture FILE";
+        return false;
+    }
+    if (options.mode == RunMode::CaptureSound && !endsWith(options.soundFile, ".wav")) {
+        error = "--capture-sound takes a file name ending in .wav, not '" + options.soundFile + "'";
         return false;
     }
     if (options.mode == RunMode::Capture && !checkCaptureName(options.captureFile, error)) return false;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-enum class RunMode { Show, Stills, ContactSheet, Capture, Benchmark, Help, Version };
+enum class RunMode { Show, Stills, ContactSheet, Capture, CaptureSound, Benchmark, Help, Version };
 
 struct Options {
     RunMode mode = RunMode::Show;
@@ -14,6 +14,8 @@ struct Options {
     std::string stillsDir;
     std::vector<unsigned> stillTimes;  // ms since the first frame, ascending
     std::string captureFile;
+    bool noSound = false;   // --capture: the picture alone
+    std::string soundFile;  // --capture-sound: the soundtrack alone, as a capture sends it
     std::string sheetFile;
     long long untilMs = -1;  // -1: until the last scene has ended
     long long fromMs = 0;    // a capture's first frame: the first at or after this show time

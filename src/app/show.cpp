@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/capture.h"
 #include "app/frame.h"
 #include "app/headless.h"
 #include "app/window.h"
@@ -141,10 +142,12 @@ int runProgram(const Options& options)
     if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
     if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
     if (!resolved.sheetFile.empty()) resolved.sheetFile = absolutePath(resolved.sheetFile);
+    if (!resolved.soundFile.empty()) resolved.soundFile = absolutePath(resolved.soundFile);
     if (!resolved.dataDir.empty() && !useWorkingDirectory(resolved.dataDir.c_str())) {
         std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
         return 2;
     }
+    if (resolved.mode == RunMode::CaptureSound) return writeCaptureSound(resolved);
 
     std::unique_ptr<FrameObserver> observer;
     if (headless) {
