@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/editor.h"
 #include "app/frame.h"
 #include "app/headless.h"
 #include "app/window.h"
@@ -112,8 +113,7 @@ std::string absolutePath(const std::string& path)
 
 }  // namespace
 
-// The eleven entries with their durations from the schedule, in order.
-static void fillTimeline(Timeline& timeline)
+void fillTimeline(Timeline& timeline)
 {
     static TimelineEntry entries[kSceneCount];
     for (TimelineEntry& entry : entries) entry = TimelineEntry();
@@ -137,9 +137,11 @@ int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames
         }
         setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
-        glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        renderFrame(timeline);
+        if (observer.drawsFrame()) {
+            glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            renderFrame(timeline);
+        }
         if (!observer.frameDone(timeline)) return 0;
     }
 }
@@ -158,7 +160,14 @@ int runProgram(const Options& options)
     }
 
     std::unique_ptr<FrameObserver> observer;
-    if (headless) {
+    Editor* editor = nullptr;
+    if (resolved.edit) {
+        windowMode = resolved.fullScreen ? WindowMode::FullScreenDesktop : WindowMode::Windowed;
+        auto made = std::make_unique<Editor>(EditorClock::Real, resolved.fps,
+                                             static_cast<uint32_t>(resolved.startMs > 0 ? resolved.startMs : 0));
+        editor = made.get();
+        observer = std::move(made);
+    } else if (headless) {
         observer = makeHeadlessObserver(resolved, processStart);
         if (!observer) return 1;
         useVirtualClock(resolved.fps);
@@ -180,6 +189,7 @@ int runProgram(const Options& options)
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
+    if (editor) editor->install();
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();
