@@ -139,10 +139,11 @@ bool Editor::handleKey(uintptr_t key, intptr_t modifiers, bool down)
 void Editor::seekByKey(uintptr_t key, bool shift)
 {
     long long step = shift ? 10000 : 1000;
+    long long from = target_ >= 0 ? target_ : shownMs_;  // a seek during a seek goes on from its end
     int last = kSceneCount - 1;
     switch (key) {
-    case VK_LEFT: seekTo(static_cast<long long>(shownMs_) - step); break;
-    case VK_RIGHT: seekTo(static_cast<long long>(shownMs_) + step); break;
+    case VK_LEFT: seekTo(from - step); break;
+    case VK_RIGHT: seekTo(from + step); break;
     case VK_PRIOR: seekTo(sceneStartMs(scene_ > 0 ? scene_ - 1 : 0)); break;
     case VK_NEXT: seekTo(sceneStartMs(scene_ < last ? scene_ + 1 : last)); break;
     case VK_HOME: seekTo(sceneStartMs(scene_)); break;
@@ -274,8 +275,9 @@ bool Editor::drawsFrame() const { return !paused_ || freeCameraOn() || target_ >
 bool Editor::frameDone(Timeline& timeline)
 {
     if (paused_ && target_ < 0 && redrawnWhilePaused_) cameraPathStep = savedPathStep_;
-    if (timeline.current != scene_) cameraPathPointCount = 0;  // each scene records from its first point
-    scene_ = timeline.current;
+    int scene = timeline.current < kSceneCount ? timeline.current : kSceneCount - 1;  // past the end: the last
+    if (scene != scene_) cameraPathPointCount = 0;  // each scene records from its first point
+    scene_ = scene;
     if (target_ >= 0) {
         advanceVirtualFrame();
         if (clock_ == EditorClock::Real && virtualFrameIndex() % 60 == 0)
@@ -309,8 +311,15 @@ void Editor::present()
 void Editor::logSound(const char* what) const
 {
     double music = musicPlayer ? musicPlayer->positionMs() : -1;
-    if (music < 0) std::fprintf(stderr, "edit: first frame after %s: show %u ms, no soundtrack playing\n", what, shownMs_);
-    else std::fprintf(stderr, "edit: first frame after %s: show %u ms, soundtrack %.0f ms\n", what, shownMs_, music);
+    // The clock and the soundtrack read at the same moment (the frame's own show time is earlier
+    // by however long it took to draw).
+    uint32_t now = tickCount();
+    if (music < 0)
+        std::fprintf(stderr, "edit: first frame after %s at show %u ms: clock %u ms, no soundtrack playing\n", what,
+                     shownMs_, now);
+    else
+        std::fprintf(stderr, "edit: first frame after %s at show %u ms: clock %u ms, soundtrack %.0f ms\n", what,
+                     shownMs_, now, music);
 }
 
 void Editor::applySeek(Timeline& timeline, long long ms)
@@ -319,7 +328,10 @@ void Editor::applySeek(Timeline& timeline, long long ms)
     if (ms < 0) ms = 0;
     if (ms > showDurationMs()) ms = showDurationMs();
     if (musicPlayer) musicPlayer->pause();
-    if (ms <= shownMs_ || redrawnWhilePaused_) {
+    // While fast-forwarding, the scenes stand at the frame about to run; otherwise at the one shown.
+    bool fastForwarding = target_ >= 0;
+    long long at = fastForwarding ? tickCount() : shownMs_;
+    if (ms < at || (ms == at && !fastForwarding) || redrawnWhilePaused_) {
         if (!restartShow(timeline)) {
             postQuitMessage(1);
             return;
@@ -327,7 +339,7 @@ void Editor::applySeek(Timeline& timeline, long long ms)
         useVirtualClock(fps_);
         cameraPathPointCount = 0;
         redrawnWhilePaused_ = false;
-    } else {
+    } else if (!fastForwarding) {
         setVirtualFrame(frameAtOrAfter(shownMs_ + 1, fps_));
     }
     target_ = ms;
