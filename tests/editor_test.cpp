@@ -64,8 +64,9 @@ TEST_F(EditorTest, SeeksLandOnTheFramesOfARunFromTheStart)
     struct Case { uintptr_t key; intptr_t modifiers; uint32_t landsAt; };
     const Case cases[] = {{VK_RIGHT, KEY_SHIFT, 10000}, {VK_RIGHT, 0, 11000}, {VK_LEFT, KEY_SHIFT, 1000},
                           {VK_NEXT, 0, 10000},          {VK_RIGHT, 0, 11000}, {VK_HOME, 0, 10000},
-                          {VK_PRIOR, 0, 0}};
-    std::vector<int> times = {0, 1000, 10000, 11000};
+                          {VK_NEXT, 0, 28800},          {VK_RIGHT, 0, 29800}, {VK_LEFT, 0, 28800},
+                          {VK_PRIOR, 0, 10000}};
+    std::vector<int> times = {1000, 10000, 11000, 28800, 29800};
     std::vector<Still> stills = renderShowStills(times, 60);
     for (const Case& c : cases) {
         press(c.key, c.modifiers);
@@ -160,6 +161,20 @@ TEST_F(EditorTest, AChangedPathIsFlownFromTheSceneStartAndABrokenOneKeepsTheOld)
     collectMessageBoxes(false);
     EXPECT_EQ(editor_->showMs(), 28816u) << "no replay";
     EXPECT_EQ(cameraPath->eyePoints[1].x, eyes[1].x);
+}
+
+class ShowEditor : public EditorTest {};
+
+// Back from the show's end into the grey veil of the last scene: it starts again from clear.
+TEST_F(ShowEditor, ASeekBackFromTheEndLandsOnTheFrameOfARunFromTheStart)
+{
+    std::vector<Still> stills = renderShowStills({148500}, 60);
+    editor_->seekTo(149500);
+    show(1);
+    editor_->seekTo(148500);
+    show(1);
+    EXPECT_EQ(editor_->showMs(), 148500u);
+    EXPECT_TRUE(readTestFrame().rgb == stills[0].rgb) << "the frame at 148.5 s after a seek back";
 }
 
 namespace {
