@@ -161,6 +161,9 @@ TEST_F(EditorTest, AChangedPathIsFlownFromTheSceneStartAndABrokenOneKeepsTheOld)
     collectMessageBoxes(false);
     EXPECT_EQ(editor_->showMs(), 28816u) << "no replay";
     EXPECT_EQ(cameraPath->eyePoints[1].x, eyes[1].x);
+    press(VK_HOME);
+    show(1);
+    EXPECT_EQ(cameraPath->eyePoints[1].x, eyes[1].x) << "a replay keeps the path that loaded";
 }
 
 class ShowEditor : public EditorTest {};

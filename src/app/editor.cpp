@@ -54,7 +54,8 @@ Direction eyeToWorld(const Camera& c, Direction d)
 
 WatchedFile stamp(const char* name)
 {
-    WatchedFile file{name};
+    WatchedFile file;
+    file.name = name;
     std::error_code ec;
     file.time = std::filesystem::last_write_time(name, ec);
     file.size = ec ? 0 : std::filesystem::file_size(name, ec);
@@ -63,11 +64,12 @@ WatchedFile stamp(const char* name)
 
 bool isCameraPathFile(const std::string& name) { return name.size() > 5 && name.substr(name.size() - 5) == ".CMVM"; }
 
-bool cameraPathFileLoads(const std::string& name)
+// The file's bytes where they decode as a camera path.
+bool cameraPathFileLoads(const std::string& name, std::vector<uint8_t>& bytes)
 {
-    std::vector<uint8_t> bytes;
     Vertex *eyes = nullptr, *angles = nullptr;
     int32_t n = 0;
+    keepFileContents(name, nullptr);
     if (!readWholeFile(name.c_str(), 1 << 20, bytes) || !decodeCmvm(bytes.data(), bytes.size(), eyes, angles, n))
         return false;
     delete[] eyes;
@@ -81,11 +83,15 @@ Editor::Editor(EditorClock clock, int fps, uint32_t startMs) : clock_(clock), fp
 {
     useVirtualClock(fps_);
     lastWallMs_ = seekWallStart_ = lastPollWallMs_ = wallMilliseconds();
-    for (const char* name : kDataFiles) watched_.push_back(stamp(name));
+    for (const char* name : kDataFiles) {
+        watched_.push_back(stamp(name));
+        if (isCameraPathFile(name)) cameraPathFileLoads(name, watched_.back().lastGood);
+    }
 }
 
 Editor::~Editor()
 {
+    for (const WatchedFile& file : watched_) keepFileContents(file.name, nullptr);
     if (activeEditor == this) activeEditor = nullptr;
     freeCamera = nullptr;
 }
@@ -226,11 +232,16 @@ void Editor::pollDataFiles()
     for (WatchedFile& file : watched_) {
         WatchedFile now = stamp(file.name.c_str());
         if (now.time == file.time && now.size == file.size) continue;
-        file = now;
-        if (isCameraPathFile(file.name) && !cameraPathFileLoads(file.name)) {
+        file.time = now.time;
+        file.size = now.size;
+        std::vector<uint8_t> bytes;
+        if (isCameraPathFile(file.name) && !cameraPathFileLoads(file.name, bytes)) {
+            // Replays read what was loaded last, until the file loads again.
             showMessageBox(file.name.c_str(), "Could not load camera path");
+            if (!file.lastGood.empty()) keepFileContents(file.name, &file.lastGood);
             continue;
         }
+        file.lastGood = bytes;
         std::fprintf(stderr, "edit: %s changed; the show replays from scene %d's start\n", file.name.c_str(), scene_);
         changed = true;
     }

@@ -15,6 +15,7 @@ struct WatchedFile {
     std::string name;
     std::filesystem::file_time_type time{};
     uintmax_t size = 0;
+    std::vector<uint8_t> lastGood;  // a camera path's bytes as last loaded well
 };
 
 enum class EditorClock {

@@ -40,6 +40,10 @@ double processCpuMilliseconds();
 bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes,
                    std::string* reason = nullptr);
 
+// From now on readWholeFile hands out these bytes for `path` instead of the file's (the editor
+// keeps the last good contents of a file broken on disk); null reads the file again.
+void keepFileContents(const std::string& path, const std::vector<uint8_t>* bytes);
+
 // Writes the file whole or not at all: a temporary file beside it, every write and the close
 // checked, then a rename. False with the reason, leaving nothing under either name.
 bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
