@@ -159,6 +159,10 @@ void Editor::seekByKey(uintptr_t key, bool shift)
 
 void Editor::togglePause()
 {
+    if (target_ >= 0) {  // a seek under way lands paused or playing
+        paused_ = !paused_;
+        return;
+    }
     if (!paused_) {
         paused_ = true;
         redrawnWhilePaused_ = false;
