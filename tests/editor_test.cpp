@@ -199,9 +199,9 @@ public:
 TEST(EditorKeysWithoutEdit, DoNothing)
 {
     setWindowProcedure(windowProcedure);
-    TimelineEntry entry;
-    Timeline show{&entry, 1};
-    show.setEntry(0, 1000000, recordingDraw);
+    TimelineScene scene;
+    Timeline show{&scene, 1};
+    show.setScene(0, 1000000, recordingDraw);
     for (uintptr_t key : std::vector<uintptr_t>{VK_SPACE, VK_TAB, VK_RIGHT, VK_NEXT, VK_HOME, 'W'})
         press(key, KEY_SHIFT);
     pushTestMessage({WM_RBUTTONDOWN, 0, 0});
