@@ -133,7 +133,8 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
                          "--benchmark --scene 11", "--benchmark --until 5 --scene 2", "--start soon",
                          "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
                          "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
-                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5"};
+                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5", "--edit --windowed",
+                         "--full-screen", "--edit --stills /tmp/s --at 1"};
     std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
     for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
     EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);

@@ -18,6 +18,8 @@ const char* const kUsage =
     "  --start MS            the show from show time MS: fast-forwards there (Escape quits),\n"
     "                        then plays in real time with the soundtrack from the same point\n"
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
+    "  --edit [--full-screen] the show in a window with the editing keys: pause, seek, a free\n"
+    "                        camera, recording and saving camera paths (see README)\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
     "                        each show time T (ms)\n"
@@ -137,6 +139,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         RunMode before = options.mode;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--edit") options.edit = true;
+        else if (flag == "--full-screen") options.fullScreen = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
@@ -226,6 +230,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     }
     if (options.scene >= 0 && (options.mode != RunMode::Benchmark || options.untilMs >= 0)) {
         error = "--scene goes with --benchmark, without --until";
+        return false;
+    }
+    if (options.edit && (options.mode != RunMode::Show || options.windowed || options.modeSwitch)) {
+        error = "--edit goes with the show alone (windowed; --full-screen for full screen)";
+        return false;
+    }
+    if (options.fullScreen && !options.edit) {
+        error = "--full-screen goes with --edit";
         return false;
     }
     if (options.startMs >= 0 && options.mode != RunMode::Show) {

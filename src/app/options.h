@@ -23,6 +23,8 @@ struct Options {
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
+    bool edit = false;             // the show with the editing keys, windowed
+    bool fullScreen = false;       // --edit: full screen at the desktop's size instead
 };
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/capture.h"
+#include "app/editor.h"
 #include "app/frame.h"
 #include "app/headless.h"
 #include "app/window.h"
@@ -101,7 +102,7 @@ std::string absolutePath(const std::string& path)
 }  // namespace
 
 // The scenes in the schedule's running order, with their durations.
-static void fillTimeline(Timeline& timeline)
+void fillTimeline(Timeline& timeline)
 {
     static TimelineScene scenes[kSceneCount];
     for (TimelineScene& scene : scenes) scene = TimelineScene();
@@ -125,11 +126,13 @@ int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames
         }
         setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
-        // renderFrame clears again (alpha 0.5), and that clear decides every pixel: this one costs
-        // a fill and nothing depends on it, not even the alpha, which no blend reads before then.
-        glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        renderFrame(timeline);
+        if (observer.drawsFrame()) {
+            // renderFrame clears again (alpha 0.5), and that clear decides every pixel: this one
+            // costs a fill and nothing depends on it, not even the alpha, which no blend reads before then.
+            glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            renderFrame(timeline);
+        }
         if (!observer.frameDone(timeline)) return 0;
     }
 }
@@ -150,7 +153,14 @@ int runProgram(const Options& options)
     if (resolved.mode == RunMode::CaptureSound) return writeCaptureSound(resolved);
 
     std::unique_ptr<FrameObserver> observer;
-    if (headless) {
+    Editor* editor = nullptr;
+    if (resolved.edit) {
+        windowMode = resolved.fullScreen ? WindowMode::FullScreenDesktop : WindowMode::Windowed;
+        auto made = std::make_unique<Editor>(EditorClock::Real, resolved.fps,
+                                             static_cast<uint32_t>(resolved.startMs > 0 ? resolved.startMs : 0));
+        editor = made.get();
+        observer = std::move(made);
+    } else if (headless) {
         observer = makeHeadlessObserver(resolved, processStart);
         if (!observer) return 1;
         useVirtualClock(resolved.fps);
@@ -171,6 +181,7 @@ int runProgram(const Options& options)
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
+    if (editor) editor->install();
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();

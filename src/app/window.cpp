@@ -16,7 +16,12 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
     (void)bits;  // the frame is always 8 bits per channel, no alpha
     setWindowProcedure(windowProcedure);
     if (!openShowWindow(title, width, height, windowMode)) return false;
+    setUpShowContext(width, height);
+    return true;
+}
 
+void setUpShowContext(int width, int height)
+{
     glViewport(0, 0, width, height);
     camera.fovy = 45.0f;
     camera.zNear = 5.0f;
@@ -26,7 +31,6 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
 
     newBlurTarget();
     setUpWorld();
-    return true;
 }
 
 void destroyWindowAndContext()

@@ -8,5 +8,7 @@
 extern WindowMode windowMode;
 
 bool createWindowAndContext(const char* title, int width, int height, int bits);
+// The first perspective, the blur's target and the world, on the current context.
+void setUpShowContext(int width, int height);
 void destroyWindowAndContext();
 intptr_t windowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam);

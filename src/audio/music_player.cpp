@@ -93,6 +93,18 @@ void MusicPlayer::startAt(uint32_t showMs)
     startMusic(stream, showMs / 1000.0);
 }
 
+void MusicPlayer::pause()
+{
+    if (stream && started_) pauseMusic();
+}
+
+void MusicPlayer::restartAt(uint32_t showMs)
+{
+    if (!stream) return;
+    started_ = true;
+    startMusic(stream, showMs / 1000.0);
+}
+
 double MusicPlayer::positionMs()
 {
     if (!stream || !started_) return -1;

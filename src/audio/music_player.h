@@ -12,6 +12,9 @@ public:
     void play();  // every frame: starts the stream once, later calls leave it playing
     // Starts the stream now, `showMs` into it, for a show that starts late; play leaves it be.
     void startAt(uint32_t showMs);
+    // The editor's pause and seek: the stream held, or (re)started `showMs` into it.
+    void pause();
+    void restartAt(uint32_t showMs);
     // How far the soundtrack has played, in ms; -1 when it is not playing or cannot say.
     double positionMs();
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "geometry/cmvm_encode.h"
 #include "platform/platform.h"
 
 SplinePath* cameraPath = nullptr;
@@ -135,6 +136,7 @@ SplinePath::~SplinePath()
 
 void SplinePath::load(const char* fileName)
 {
+    this->fileName = fileName;
     std::vector<uint8_t> bytes;
     Vertex* eyes = nullptr;
     Vertex* angles = nullptr;
@@ -172,6 +174,19 @@ void loadCameraPath(const char* fileName, int provisionalPointCount)
     cameraPath = new SplinePath(provisionalPointCount);
     cameraPath->load(fileName);
     resampleCameraPath();
+}
+
+bool saveCameraPath(const SplinePath& path, std::string& reason)
+{
+    if (path.fileName.empty()) {
+        reason = "this path has no file";
+        return false;
+    }
+    std::vector<uint8_t> old;
+    if (readWholeFile(path.fileName.c_str(), cmvmBytesFor(kMaxCmvmPoints) + kTrailingBytesRead, old) &&
+        !writeFileWhole(path.fileName + ".bak", old, reason))
+        return false;
+    return writeFileWhole(path.fileName, encodeCmvm(path.eyePoints, path.anglePoints, path.pointCount), reason);
 }
 
 void resampleCameraPath()

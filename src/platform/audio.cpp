@@ -155,6 +155,12 @@ bool musicIsPlaying()
     return Mix_PlayingMusic() != 0;
 }
 
+void pauseMusic()
+{
+    countCall();
+    Mix_PauseMusic();
+}
+
 void freeMusic(MusicStream* stream)
 {
     countCall();

@@ -38,6 +38,7 @@ bool startMusic(MusicStream* stream, double fromSeconds = 0);
 // How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
 double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
+void pauseMusic();  // held where it is; startMusic goes on from any point
 void freeMusic(MusicStream* stream);
 // The hook runs on the audio thread when the music has played to its end.
 void setMusicEndHook(void (*hook)());

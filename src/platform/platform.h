@@ -14,6 +14,8 @@ void useRealClock();
 // The real clock, reading `ticks` now and counting on from there (a show started late).
 void useRealClockFrom(uint32_t ticks);
 void useVirtualClock(int framesPerSecond);
+// The virtual clock at frame `frame` (the editor's seeks land on frames of a run from the start).
+void setVirtualFrame(uint64_t frame);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
 void useScriptedClock(uint32_t ticks);
@@ -37,6 +39,10 @@ double processCpuMilliseconds();
 // refused at once, without waiting). False with a short reason.
 bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes,
                    std::string* reason = nullptr);
+
+// From now on readWholeFile hands out these bytes for `path` instead of the file's (the editor
+// keeps the last good contents of a file broken on disk); null reads the file again.
+void keepFileContents(const std::string& path, const std::vector<uint8_t>* bytes);
 
 // Writes the file whole or not at all: a temporary file beside it, every write and the close
 // checked, then a rename. False with the reason, leaving nothing under either name.
@@ -83,6 +89,10 @@ enum class WindowMode {
 bool openShowWindow(const char* title, int width, int height, WindowMode mode);
 void closeShowWindow();
 bool showWindowIsOpen();
+// A fresh GL context (all state at its defaults, no objects) on the same window, with a fresh
+// frame bound. False where it cannot be made.
+bool renewShowContext();
+void setShowWindowTitle(const std::string& title);
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 void presentFrame();
@@ -111,10 +121,25 @@ enum MessageKind : uint32_t {
     WM_SYSCOMMAND,
     WM_MOUSEMOVE,
     WM_LBUTTONDOWN,
+    WM_RBUTTONDOWN,
+    WM_RBUTTONUP,
     WM_CLOSE,
     WM_QUIT,
 };
-enum : uintptr_t { VK_ESCAPE = 0x1B, VK_OTHER = 0xFF };
+// Key codes of WM_KEYDOWN and WM_KEYUP; letters are their upper-case ASCII codes ('W').
+enum : uintptr_t {
+    VK_TAB = 0x09,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,  // Page Up
+    VK_NEXT = 0x22,   // Page Down
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_RIGHT = 0x27,
+    VK_OTHER = 0xFF,
+};
+// A key message's lParam carries the modifiers held with it.
+constexpr intptr_t KEY_SHIFT = 1, KEY_CONTROL = 2;
 enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 
 struct WindowMessage {
@@ -135,6 +160,8 @@ void postQuitMessage(int exitCode);
 // For tests: queue an input event as the user would cause it.
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
+// Any window message, queued as SDL input is.
+void pushTestMessage(const WindowMessage& message);
 
 // Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close) and ignores SIGPIPE.
 void installSignalHandlers();

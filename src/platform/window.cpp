@@ -258,6 +258,24 @@ void closeShowWindow()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+bool renewShowContext()
+{
+    if (!window || !context) return false;
+    destroyFrame();
+    SDL_GL_DeleteContext(context);
+    context = SDL_GL_CreateContext(window);
+    if (!context) return fail(kWindowError, "no OpenGL context");
+    SDL_GL_MakeCurrent(window, context);
+    if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
+    if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
+    return true;
+}
+
+void setShowWindowTitle(const std::string& title)
+{
+    if (window) SDL_SetWindowTitle(window, title.c_str());
+}
+
 bool showWindowIsOpen() { return window != nullptr && context != nullptr; }
 
 int frameWidth() { return showWidth; }

@@ -17,7 +17,7 @@ constexpr int kLightLookAhead = 25;  // samples
 constexpr int kSwarmLookAhead = 40;  // samples
 constexpr uint32_t kVeilStartMs = 13500;
 
-float fadeToGreyAlpha = 0;  // never reset: the veil happens once per run
+float fadeToGreyAlpha = 0;  // the veil happens once per run, from this entry's start
 
 // Eye sample `index`, the last one past the end; the camera's own eye with no samples.
 Vertex pathPointAhead(int index)
@@ -69,6 +69,7 @@ void drawGreyVeil()
 void scene10Init()
 {
     applySceneStart(Scene::LastTube);  // light 2, switched on there, is set up below
+    fadeToGreyAlpha = 0;  // a replayed show (the editor's seek back) veils again
 
     loadCameraPath("sc9.CMVM", 25);
     cameraPathStep = 0;
