@@ -12,6 +12,7 @@ const char* const kUsage =
     "  --start MS            the show from show time MS: fast-forwards there (Escape quits),\n"
     "                        then plays in real time with the soundtrack from the same point\n"
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
+    "  --quiet               the show without its scene lines and frame counts\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
     "                        each show time T (ms)\n"
@@ -108,6 +109,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
+        else if (flag == "--quiet") options.quiet = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;

@@ -21,6 +21,7 @@ struct Options {
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
+    bool quiet = false;            // the show: no scene lines, no frame counts at the end
 };
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.

@@ -89,6 +89,8 @@ void MusicPlayer::startAt(uint32_t showMs)
     startMusic(stream, showMs / 1000.0);
 }
 
+uint32_t MusicPlayer::outputLatencyMs() { return kChunkSamples * 1000 / kSampleRate; }
+
 double MusicPlayer::positionMs()
 {
     if (!stream || !started_) return -1;

@@ -21,6 +21,9 @@ void setScriptedTicks(uint32_t ticks);
 
 // Milliseconds of wall time since an arbitrary start, as a double (for measurements only).
 double wallMilliseconds();
+// The system's calendar clock in seconds (CLOCK_REALTIME), which other programs can read too.
+double calendarSeconds();
+void sleepMilliseconds(uint32_t ms);
 
 // Resident and peak resident memory of the process, in kB (0 where unknown).
 struct MemoryUse {
@@ -75,6 +78,8 @@ bool showWindowIsOpen();
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 void presentFrame();
+// The refresh rate of the display the window is on, in Hz; 0 where the display does not say.
+int displayRefreshHz();
 
 // Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
 void readFramePixels(std::vector<uint8_t>& rgb);

@@ -1,6 +1,8 @@
 // ticks.cpp -- the tick counter: real, virtual (frame-locked) or scripted by a test
 #include <SDL2/SDL.h>
 
+#include <time.h>
+
 #include <chrono>
 
 #include "platform/platform.h"
@@ -62,3 +64,12 @@ double wallMilliseconds()
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
+
+double calendarSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+void sleepMilliseconds(uint32_t ms) { SDL_Delay(ms); }

@@ -30,10 +30,12 @@ void Timeline::update()
             running = false;
             return;
         }
+        // On the schedule, not when the switch came: the soundtrack's sections start there, so a
+        // late frame or a slow init shortens its own entry instead of pushing every later one back.
+        uint32_t scheduled = entry->start + entry->duration;
         entry = &entries[current];
         if (entry->init) entry->init();
-        // Taken after the init, so a slow init does not shorten its entry.
-        entry->start = tickCount() - startTick;
+        entry->start = scheduled;
     }
     entry->draw(tickCount() - entry->start - startTick);
 }
