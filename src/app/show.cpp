@@ -4,7 +4,10 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <memory>
 
@@ -34,6 +37,46 @@ const SceneEntry kScenes[kSceneCount] = {
     {scene9Init, scene9Draw}, {scene10Init, scene10Draw},
 };
 
+// Keeps the real clock with the sound where the sound stalls (an output that ran dry on a busy
+// machine plays late from then on). The mixer's position leads what is heard by the output's
+// buffer and moves a block at a time, so its least lead over the clock within a second is the
+// lead just before a block is taken: steady while the two keep step. Against the lead of the
+// first seconds, a smaller one means the sound fell behind (the clock is held back by as much,
+// never backwards: at most the time since the previous frame, each frame), a larger one that it
+// ran ahead (the clock jumps on).
+class SoundFollower {
+public:
+    void frame(double musicMs, double wallMs)
+    {
+        if (musicMs < 0) return;
+        if (firstWallMs_ < 0) firstWallMs_ = wallMs;
+        leads_.push_back({wallMs, musicMs - tickCount()});
+        while (wallMs - leads_.front().wallMs > kWindowMs) leads_.pop_front();
+        double least = leads_.front().lead;
+        for (const Lead& l : leads_) least = std::min(least, l.lead);
+        if (wallMs - firstWallMs_ < kSettleMs) {
+            reference_ = least;
+            return;
+        }
+        double error = reference_ - least;  // > 0: the clock is ahead of the sound
+        if (std::fabs(error) < kToleranceMs) return;
+        if (error > 0)
+            holdRealClock(static_cast<uint32_t>(error));
+        else
+            useRealClockFrom(tickCount() + static_cast<uint32_t>(-error));
+        for (Lead& l : leads_) l.lead += error;
+    }
+
+private:
+    static constexpr double kWindowMs = 1000, kSettleMs = 2000, kToleranceMs = 15;
+    struct Lead {
+        double wallMs, lead;
+    };
+    std::deque<Lead> leads_;
+    double firstWallMs_ = -1;
+    double reference_ = 0;
+};
+
 // Presents every frame and keeps the soundtrack playing. Unless quiet, it says on standard
 // error when each scene's first frame was presented (calendar time, to line it up with a
 // recording of the sound), and at the show's end (or the quit before it) how its frames ran.
@@ -45,6 +88,7 @@ public:
     void frameBegins() override
     {
         if (!started_) startClockWithSound(0);
+        if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
         frameShowMs_ = tickCount();
         frameBegun_ = calendarSeconds();
     }
@@ -84,6 +128,7 @@ protected:
             sleepMilliseconds(MusicPlayer::outputLatencyMs());
         }
         useRealClockFrom(showMs);
+        following_ = true;
     }
 
     bool started_ = false;
@@ -102,6 +147,8 @@ private:
     int shownScene_ = -1;
     uint32_t frameShowMs_ = 0;  // the clock as the frame began
     double frameBegun_ = 0;     // the calendar then
+    bool following_ = false;
+    SoundFollower follower_;
     FrameStatistics statistics_{kSceneCount};
 };
 

@@ -89,7 +89,7 @@ void MusicPlayer::startAt(uint32_t showMs)
     startMusic(stream, showMs / 1000.0);
 }
 
-uint32_t MusicPlayer::outputLatencyMs() { return kChunkSamples * 1000 / kSampleRate; }
+uint32_t MusicPlayer::outputLatencyMs() { return kChunkSamples * 1000 / kSampleRate / 2; }
 
 double MusicPlayer::positionMs()
 {

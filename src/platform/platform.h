@@ -13,6 +13,8 @@ uint32_t tickCount();
 void useRealClock();
 // The real clock, reading `ticks` now and counting on from there (a show started late).
 void useRealClockFrom(uint32_t ticks);
+// The real clock stands still for `ms` of real time, then counts on `ms` behind.
+void holdRealClock(uint32_t ms);
 void useVirtualClock(int framesPerSecond);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
