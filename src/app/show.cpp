@@ -39,7 +39,7 @@ const SceneEntry kScenes[kSceneCount] = {
 
 // Keeps the real clock with the sound where the sound stalls (an output that ran dry on a busy
 // machine plays late from then on). The mixer's position leads what is heard by the output's
-// buffer and moves a block at a time, so its least lead over the clock within a second is the
+// buffer and moves a block at a time, so its least lead over the clock within a few seconds is the
 // lead just before a block is taken: steady while the two keep step. Against the lead of the
 // first seconds, a smaller one means the sound fell behind (the clock is held back by as much,
 // never backwards: at most the time since the previous frame, each frame), a larger one that it
@@ -68,7 +68,7 @@ public:
     }
 
 private:
-    static constexpr double kWindowMs = 1000, kSettleMs = 2000, kToleranceMs = 15;
+    static constexpr double kWindowMs = 3000, kSettleMs = 3000, kToleranceMs = 15;
     struct Lead {
         double wallMs, lead;
     };

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/audio.h"
+#include "platform/platform.h"
 
 MusicPlayer* musicPlayer = nullptr;
 
@@ -22,6 +23,7 @@ const int kMixingChannels = 32;
 const int kChunkSamples = 2048;
 
 std::atomic<bool> streamEnded{false};
+const double kSettleMs = 600;
 
 }  // namespace
 
@@ -63,6 +65,7 @@ int MusicPlayer::init()
     }
     streamEnded.store(false);
     started_ = false;
+    openedAtMs_ = wallMilliseconds();
     setMusicEndHook(onStreamEnd);
     return 0;
 }
@@ -86,6 +89,11 @@ void MusicPlayer::startAt(uint32_t showMs)
 {
     if (!stream || started_) return;
     started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
+    // A new output first takes blocks faster than it plays them (the sound server fills its
+    // buffer), so a stream started then is heard later than its first block suggests (measured
+    // up to 0.5 s on PulseAudio): the soundtrack starts once the output has settled.
+    double settledAt = openedAtMs_ + kSettleMs;
+    if (wallMilliseconds() < settledAt) sleepMilliseconds(static_cast<uint32_t>(settledAt - wallMilliseconds()));
     startMusic(stream, showMs / 1000.0);
 }
 

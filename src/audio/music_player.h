@@ -23,6 +23,7 @@ public:
 
 private:
     bool started_ = false;
+    double openedAtMs_ = 0;  // when init opened the output
 };
 
 extern MusicPlayer* musicPlayer;
