@@ -83,14 +83,15 @@ TEST_F(MessageLoopTest, EscapeOrAClosedWindowEndsTheLoopOtherInputDoesNot)
                           {{TestInput::OtherKeyDown, TestInput::KeyUp, TestInput::MouseMove, TestInput::LeftButtonDown}, 5, 5}};
     setWindowProcedure(windowProcedure);
     for (const Case& c : cases) {
-        TimelineEntry entry;
-        Timeline show{&entry, 1};
-        show.setEntry(0, 1000000, countingDraw);
+        TimelineScene scene;
+        Timeline show{&scene, 1};
+        show.setScene(0, 1000000, countingDraw);
         drawnFrames = 0;
         for (TestInput input : c.inputs) pushTestInput(input);
         FrameLimit limit(5);
         EXPECT_EQ(messageLoop(show, limit), 0);
-        EXPECT_TRUE(drawnFrames >= c.framesAtLeast && drawnFrames <= c.framesAtMost) << drawnFrames;
+        EXPECT_GE(drawnFrames, c.framesAtLeast);
+        EXPECT_LE(drawnFrames, c.framesAtMost);
     }
 }
 
@@ -118,7 +119,9 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     Options options;
     std::string error;
     ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
-    EXPECT_TRUE(options.mode == RunMode::Stills && options.fps == 30 && options.dataDir == "d");
+    EXPECT_EQ(options.mode, RunMode::Stills);
+    EXPECT_EQ(options.fps, 30);
+    EXPECT_EQ(options.dataDir, "d");
     EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
 }
 
@@ -185,7 +188,8 @@ TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
         EXPECT_TRUE(std::filesystem::is_empty(dir)) << arguments;
     }
     Result result = runShell("\"$DEMO_BINARY\" --data " + testDataDir() + " --stills " + dir +
-                             " --at 0,148000 & sleep 2; kill -TERM $!; wait $!");
+                             " --at 0,148000 & p=$!; until [ -e " + dir + "/0.png ]; do sleep 0.05; done; "
+                             "kill -TERM $p; wait $p");
     EXPECT_EQ(result.exitCode, 143) << result.output;
     EXPECT_NE(result.output.find("1 of 2 stills not written"), std::string::npos) << result.output;
 
