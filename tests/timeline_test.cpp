@@ -44,12 +44,12 @@ const Script kScripts[] = {
      {{0, "i0 d0@0"}, {9999, "d0@9999"}, {10000, "i1 d1@0"}, {10001, "d1@1"}, {11999, "d1@1999"},
       {12000, "d2@0"}, {14999, "d2@2999"}, {15000, "i3 d3@0"}, {15499, "d3@499"}, {15500, ""},
       {15501, ""}, {1000000, ""}}},
-    {"scene 0's init counts against it, later inits do not", 400, 700,
-     {{0, "i0 d0@400"}, {9999, "d0@9999"}, {10000, "i1 d1@0"}, {12000, "d2@0"}, {15000, "i3 d3@0"},
-      {16199, "d3@499"}, {16200, ""}}},
-    {"a late update hands over then, and passes one scene at most", 0, 0,
-     {{0, "i0 d0@0"}, {10001, "i1 d1@0"}, {10002, "d1@1"}, {10002, "d1@1"}, {30000, "d2@0"},
-      {30000, "d2@0"}}},
+    {"every init counts against its own scene, later scenes keep the schedule", 400, 700,
+     {{0, "i0 d0@400"}, {9999, "d0@9999"}, {10000, "i1 d1@0"}, {12000, "d2@0"}, {15000, "i3 d3@700"},
+      {15499, "d3@499"}, {15500, ""}}},
+    {"a late update hands over then, on the schedule, one scene an update", 0, 0,
+     {{0, "i0 d0@0"}, {10001, "i1 d1@1"}, {10002, "d1@2"}, {10002, "d1@2"}, {30000, "d2@18000"},
+      {30000, "i3 d3@15000"}, {30000, ""}}},
 };
 
 // The start tick: an ordinary one, and one 6 s before the 32-bit counter wraps.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/capture.h"
+#include "app/frame_stats.h"
 #include "app/png.h"
 #include "platform/platform.h"
 #include "timeline/schedule.h"
@@ -146,14 +147,6 @@ std::vector<unsigned> defaultSheetTimes()
     for (int i = 0; i < kSceneCount; ++i) times.push_back((sceneStartMs(i) + sceneStartMs(i + 1)) / 2);
     times.push_back(showDurationMs() - 1300);
     return times;
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    size_t index = static_cast<size_t>(std::ceil(fraction * values.size())) - 1;
-    return values[std::min(index, values.size() - 1)];
 }
 
 struct FrameTimes {

@@ -20,6 +20,7 @@ const char* const kUsage =
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
     "  --edit [--full-screen] the show in a window with the editing keys: pause, seek, a free\n"
     "                        camera, recording and saving camera paths (see README)\n"
+    "  --quiet               the show without its scene lines and frame counts\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
     "                        each show time T (ms)\n"
@@ -142,6 +143,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--edit") options.edit = true;
         else if (flag == "--full-screen") options.fullScreen = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
+        else if (flag == "--quiet") options.quiet = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--no-sound") options.noSound = true;

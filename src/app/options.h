@@ -25,6 +25,7 @@ struct Options {
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
     bool edit = false;             // the show with the editing keys, windowed
     bool fullScreen = false;       // --edit: full screen at the desktop's size instead
+    bool quiet = false;            // the show: no scene lines, no frame counts at the end
 };
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.

@@ -3,13 +3,17 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <memory>
 
 #include "app/capture.h"
 #include "app/editor.h"
 #include "app/frame.h"
+#include "app/frame_stats.h"
 #include "app/headless.h"
 #include "app/window.h"
 #include "audio/music_player.h"
@@ -22,15 +26,119 @@
 
 namespace {
 
-// Presents every frame and keeps the soundtrack playing.
+// Keeps the real clock with the sound where the sound stalls (an output that ran dry on a busy
+// machine plays late from then on). The mixer's position leads what is heard by the output's
+// buffer and moves a block at a time, so its least lead over the clock within a few seconds is the
+// lead just before a block is taken: steady while the two keep step. Against the lead of the
+// first seconds, a smaller one means the sound fell behind (the clock is held back by as much,
+// never backwards: at most the time since the previous frame, each frame), a larger one that it
+// ran ahead (the clock jumps on).
+class SoundFollower {
+public:
+    void frame(double musicMs, double wallMs)
+    {
+        if (musicMs < 0) return;
+        if (firstWallMs_ < 0) firstWallMs_ = wallMs;
+        leads_.push_back({wallMs, musicMs - tickCount()});
+        while (wallMs - leads_.front().wallMs > kWindowMs) leads_.pop_front();
+        double least = leads_.front().lead;
+        for (const Lead& l : leads_) least = std::min(least, l.lead);
+        if (wallMs - firstWallMs_ < kSettleMs) {
+            reference_ = least;
+            return;
+        }
+        double error = reference_ - least;  // > 0: the clock is ahead of the sound
+        if (std::fabs(error) < kToleranceMs) return;
+        if (error > 0)
+            holdRealClock(static_cast<uint32_t>(error));
+        else
+            useRealClockFrom(tickCount() + static_cast<uint32_t>(-error));
+        for (Lead& l : leads_) l.lead += error;
+    }
+
+private:
+    static constexpr double kWindowMs = 3000, kSettleMs = 3000, kToleranceMs = 15;
+    struct Lead {
+        double wallMs, lead;
+    };
+    std::deque<Lead> leads_;
+    double firstWallMs_ = -1;
+    double reference_ = 0;
+};
+
+// Presents every frame and keeps the soundtrack playing. Unless quiet, it says on standard
+// error when each scene's first frame was presented (calendar time, to line it up with a
+// recording of the sound), and at the show's end (or the quit before it) how its frames ran.
 class ScreenPresenter : public FrameObserver {
 public:
-    bool frameDone(Timeline&) override
+    explicit ScreenPresenter(bool quiet) : quiet_(quiet) {}
+
+    // The first frame starts the soundtrack, and the clock once the sound is heard.
+    void frameBegins() override
+    {
+        if (!started_) startClockWithSound(0);
+        if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
+        frameShowMs_ = tickCount();
+        frameBegun_ = calendarSeconds();
+    }
+
+    bool frameDone(Timeline& timeline) override
     {
         presentFrame();
+        double presented = calendarSeconds();
+        if (!timeline.finished()) {
+            statistics_.frameShown(timeline.current, wallMilliseconds());
+            if (timeline.current != shownScene_ && !quiet_)
+                std::fprintf(stderr, "scene %d presented at %.3f (show %d ms, begun at %.3f)\n", timeline.current,
+                             presented, static_cast<int32_t>(frameShowMs_ - timeline.startTick), frameBegun_);
+            shownScene_ = timeline.current;
+        } else {
+            reportFrames();
+        }
         if (musicPlayer) musicPlayer->play();
         return true;
     }
+
+    int finish(int loopExitCode) override
+    {
+        reportFrames();
+        return loopExitCode;
+    }
+
+protected:
+    // Starts the soundtrack `showMs` into it and waits until its first sample is heard, then
+    // the real clock reading `showMs`: a clock started as the mixer takes the first block would
+    // run ahead of the sound by the output's latency.
+    void startClockWithSound(uint32_t showMs)
+    {
+        started_ = true;
+        if (musicPlayer && musicPlayer->stream) {
+            musicPlayer->startAt(showMs);
+            sleepMilliseconds(MusicPlayer::outputLatencyMs());
+        }
+        useRealClockFrom(showMs);
+        following_ = true;
+    }
+
+    bool started_ = false;
+
+private:
+    void reportFrames()
+    {
+        if (reported_ || quiet_ || shownScene_ < 0) return;
+        reported_ = true;
+        int hz = displayRefreshHz();
+        std::fputs(statistics_.report(1000.0 / (hz > 0 ? hz : 60)).c_str(), stderr);
+    }
+
+    bool quiet_;
+    bool reported_ = false;
+    int shownScene_ = -1;
+    uint32_t frameShowMs_ = 0;  // the clock as the frame began
+    double frameBegun_ = 0;     // the calendar then
+    bool following_ = false;
+    SoundFollower follower_;
+    FrameStatistics statistics_{kSceneCount};
 };
 
 // The show from a later moment: fast-forwards there on the virtual clock (nothing painted or
@@ -38,24 +146,21 @@ public:
 // it, the clock and the soundtrack taking up the same show time together.
 class LateStart : public ScreenPresenter {
 public:
-    explicit LateStart(uint32_t startMs) : startMs_(startMs) {}
+    LateStart(uint32_t startMs, bool quiet) : ScreenPresenter(quiet), startMs_(startMs) {}
     ~LateStart() override
     {
         if (!live_) std::fputc('\n', stderr);  // quit during the fast-forward: end its progress line
     }
 
+    int finish(int loopExitCode) override { return live_ ? ScreenPresenter::finish(loopExitCode) : loopExitCode; }
+
     bool needsPixels(uint32_t showMs) const override { return showMs >= startMs_; }
 
     void frameBegins() override
     {
-        if (live_ || tickCount() < startMs_) return;
-        uint32_t showMs = tickCount();
-        // The soundtrack first: seeking into an MP3 takes a while, and the clock waits for it.
-        if (musicPlayer) musicPlayer->startAt(showMs);
-        useRealClockFrom(showMs);
-        live_ = true;
-        std::fprintf(stderr, "\rfast-forward: show %.1f s reached in %.1f s of wall time\n", showMs / 1000.0,
-                     (wallMilliseconds() - startWall_) / 1000.0);
+        if (!live_ && tickCount() >= startMs_) goLive();
+        started_ = true;  // the base's first frame is not the show's first
+        ScreenPresenter::frameBegins();
     }
 
     bool frameDone(Timeline& timeline) override
@@ -74,6 +179,16 @@ public:
     }
 
 private:
+    void goLive()
+    {
+        uint32_t showMs = tickCount();
+        // The soundtrack first: seeking into an MP3 takes a while, and the clock waits for it.
+        startClockWithSound(showMs);
+        live_ = true;
+        std::fprintf(stderr, "\rfast-forward: show %.1f s reached in %.1f s of wall time\n", showMs / 1000.0,
+                     (wallMilliseconds() - startWall_) / 1000.0);
+    }
+
     void logFirstLiveFrame() const
     {
         double music = musicPlayer ? musicPlayer->positionMs() : -1;
@@ -171,10 +286,10 @@ int runProgram(const Options& options)
                      : resolved.modeSwitch ? WindowMode::FullScreenSwitch
                                            : WindowMode::FullScreenDesktop;
         if (resolved.startMs > 0) {
-            observer = std::make_unique<LateStart>(static_cast<uint32_t>(resolved.startMs));
+            observer = std::make_unique<LateStart>(static_cast<uint32_t>(resolved.startMs), resolved.quiet);
             useVirtualClock(resolved.fps);
         } else {
-            observer = std::make_unique<ScreenPresenter>();
+            observer = std::make_unique<ScreenPresenter>(resolved.quiet);
         }
     }
     blurReference = options.referenceBlur;

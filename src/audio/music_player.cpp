@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/audio.h"
+#include "platform/platform.h"
 
 MusicPlayer* musicPlayer = nullptr;
 
@@ -22,6 +23,7 @@ const int kMixingChannels = 32;
 const int kChunkSamples = 2048;
 
 std::atomic<bool> streamEnded{false};
+const double kSettleMs = 600;
 
 }  // namespace
 
@@ -67,6 +69,7 @@ int MusicPlayer::init()
     }
     streamEnded.store(false);
     started_ = false;
+    openedAtMs_ = wallMilliseconds();
     setMusicEndHook(onStreamEnd);
     return 0;
 }
@@ -90,6 +93,11 @@ void MusicPlayer::startAt(uint32_t showMs)
 {
     if (!stream || started_) return;
     started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
+    // A new output first takes blocks faster than it plays them (the sound server fills its
+    // buffer), so a stream started then is heard later than its first block suggests (measured
+    // up to 0.5 s on PulseAudio): the soundtrack starts once the output has settled.
+    double settledAt = openedAtMs_ + kSettleMs;
+    if (wallMilliseconds() < settledAt) sleepMilliseconds(static_cast<uint32_t>(settledAt - wallMilliseconds()));
     startMusic(stream, showMs / 1000.0);
 }
 
@@ -104,6 +112,7 @@ void MusicPlayer::restartAt(uint32_t showMs)
     started_ = true;
     startMusic(stream, showMs / 1000.0);
 }
+uint32_t MusicPlayer::outputLatencyMs() { return kChunkSamples * 1000 / kSampleRate / 2; }
 
 double MusicPlayer::positionMs()
 {

@@ -15,6 +15,9 @@ public:
     // The editor's pause and seek: the stream held, or (re)started `showMs` into it.
     void pause();
     void restartAt(uint32_t showMs);
+    // How long after the mixer takes the first block its first sample is heard: about half
+    // the device's buffer (23 ms, measured on a PulseAudio null sink: 15 to 27 ms).
+    static uint32_t outputLatencyMs();
     // How far the soundtrack has played, in ms; -1 when it is not playing or cannot say.
     double positionMs();
 
@@ -23,6 +26,7 @@ public:
 
 private:
     bool started_ = false;
+    double openedAtMs_ = 0;  // when init opened the output
 };
 
 extern MusicPlayer* musicPlayer;

@@ -125,14 +125,15 @@ bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vec
 bool startMusic(MusicStream* stream, double fromSeconds)
 {
     countCall();
-    if (fromSeconds <= 0) return Mix_PlayMusic(stream->music, 1) == 0;
     // A fade of no length starts the stream at the position, without a blip of its beginning.
-    if (Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) != 0) return false;
+    bool started = fromSeconds <= 0 ? Mix_PlayMusic(stream->music, 1) == 0
+                                    : Mix_FadeInMusicPos(stream->music, 1, 0, fromSeconds) == 0;
+    if (!started) return false;
 #if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
     // The audio thread takes the first block (46 ms) on its next turn: return when it has, so
     // that a clock started now starts with the sound, not up to a block before it.
-    double started = Mix_GetMusicPosition(stream->music);
-    for (int waitedMs = 0; waitedMs < 250 && Mix_GetMusicPosition(stream->music) == started; ++waitedMs)
+    double position = Mix_GetMusicPosition(stream->music);
+    for (int waitedMs = 0; waitedMs < 250 && Mix_GetMusicPosition(stream->music) == position; ++waitedMs)
         SDL_Delay(1);
 #endif
     return true;

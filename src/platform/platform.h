@@ -13,6 +13,8 @@ uint32_t tickCount();
 void useRealClock();
 // The real clock, reading `ticks` now and counting on from there (a show started late).
 void useRealClockFrom(uint32_t ticks);
+// The real clock stands still for `ms` of real time, then counts on `ms` behind.
+void holdRealClock(uint32_t ms);
 void useVirtualClock(int framesPerSecond);
 // The virtual clock at frame `frame` (the editor's seeks land on frames of a run from the start).
 void setVirtualFrame(uint64_t frame);
@@ -23,6 +25,9 @@ void setScriptedTicks(uint32_t ticks);
 
 // Milliseconds of wall time since an arbitrary start, as a double (for measurements only).
 double wallMilliseconds();
+// The system's calendar clock in seconds (CLOCK_REALTIME), which other programs can read too.
+double calendarSeconds();
+void sleepMilliseconds(uint32_t ms);
 
 // Resident and peak resident memory of the process, in kB (0 where unknown).
 struct MemoryUse {
@@ -96,6 +101,8 @@ void setShowWindowTitle(const std::string& title);
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 void presentFrame();
+// The refresh rate of the display the window is on, in Hz; 0 where the display does not say.
+int displayRefreshHz();
 
 // Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
 void readFramePixels(std::vector<uint8_t>& rgb);

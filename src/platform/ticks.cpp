@@ -1,6 +1,8 @@
 // ticks.cpp -- the tick counter: real, virtual (frame-locked) or scripted by a test
 #include <SDL2/SDL.h>
 
+#include <time.h>
+
 #include <chrono>
 
 #include "platform/platform.h"
@@ -12,6 +14,8 @@ int virtualFps = 60;
 uint64_t virtualFrame = 0;
 uint32_t scriptedTicks = 0;
 uint32_t realOffset = 0;  // added to SDL's ticks, modulo 2^32
+bool holding = false;     // a hold is on: the real clock never reads less than it read before
+uint32_t lastRealTick = 0;
 }  // namespace
 
 uint32_t tickCount()
@@ -24,19 +28,31 @@ uint32_t tickCount()
     case ClockKind::Real:
         break;
     }
-    return SDL_GetTicks() + realOffset;
+    uint32_t ticks = SDL_GetTicks() + realOffset;
+    if (holding && static_cast<int32_t>(ticks - lastRealTick) < 0) return lastRealTick;
+    lastRealTick = ticks;
+    return ticks;
+}
+
+void holdRealClock(uint32_t ms)
+{
+    lastRealTick = tickCount();
+    holding = true;
+    realOffset -= ms;
 }
 
 void useRealClock()
 {
     clockKind = ClockKind::Real;
     realOffset = 0;
+    holding = false;
 }
 
 void useRealClockFrom(uint32_t ticks)
 {
     clockKind = ClockKind::Real;
     realOffset = ticks - SDL_GetTicks();
+    holding = false;
 }
 
 void useVirtualClock(int framesPerSecond)
@@ -68,3 +84,12 @@ double wallMilliseconds()
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
+
+double calendarSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+void sleepMilliseconds(uint32_t ms) { SDL_Delay(ms); }

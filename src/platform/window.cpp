@@ -312,6 +312,13 @@ void presentFrame()
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
+int displayRefreshHz()
+{
+    SDL_DisplayMode mode;
+    if (!window || SDL_GetWindowDisplayMode(window, &mode) != 0) return 0;
+    return mode.refresh_rate;
+}
+
 bool bindSideTarget(int width, int height, unsigned int& texture)
 {
     if (!frameBuffer) return false;

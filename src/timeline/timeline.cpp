@@ -30,10 +30,12 @@ void Timeline::update()
             running = false;
             return;
         }
+        // On the schedule, not when the switch came: the soundtrack's sections start there, so a
+        // late frame or a slow init shortens its own scene instead of pushing every later one back.
+        uint32_t scheduled = scene->start + scene->duration;
         scene = &scenes[current];
         if (scene->init) scene->init();
-        // Taken after the init, so a slow init does not shorten its scene.
-        scene->start = tickCount() - startTick;
+        scene->start = scheduled;
     }
     scene->draw(tickCount() - scene->start - startTick);
 }

@@ -291,11 +291,16 @@ Bus renderTrack()
 
 }  // namespace
 
-bool writeSoundtrack(const std::string& dir)
+Bus soundtrack::masteredTrack()
 {
     Bus track = renderTrack();
     normalize(track, -14.0, -3.0);  // the encoder adds about a decibel to the true peak
-    std::vector<uint8_t> mp3 = encodeMp3(track, 160);
+    return track;
+}
+
+bool writeSoundtrack(const std::string& dir)
+{
+    std::vector<uint8_t> mp3 = encodeMp3(masteredTrack(), 160);
     std::string path = dir + "/quirky.mp3";
     std::ofstream out(path, std::ios::binary);
     if (mp3.empty() || !out.write(reinterpret_cast<const char*>(mp3.data()), mp3.size())) {

@@ -48,4 +48,8 @@ std::vector<uint8_t> encodeMp3(const Bus& samples, int kbps);
 
 double noteHz(int midiNote);
 
+// The whole soundtrack as it goes to the encoder: every section starts on the sample of its
+// scene's start in the schedule.
+Bus masteredTrack();
+
 }  // namespace soundtrack
