@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/spline_path.h"
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_steps.h"
 #include "support/stills.h"
@@ -82,7 +83,9 @@ TEST(TunnelFlights, EachFlightRestsAtItsEnd)
         EXPECT_EQ(cameraPathStep, f.restStep);
         EXPECT_FLOAT_EQ(camera.eyeX, f.keepsTheSample ? cameraPathEyeSamples[f.restSample].x : -25);
 
-        loadStraightPath(2);
+        collectMessageBoxes(true);
+        loadCameraPath("/nonexistent/sc2.CMVM", 2);  // two provisional points: no samples
+        collectMessageBoxes(false);
         cameraPathStep = 0;
         camera.eyeX = -400;
         f.step();

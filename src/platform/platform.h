@@ -48,9 +48,14 @@ bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, 
 void showMessageBox(const char* caption, const char* text);
 void setMessageBoxesHeadless(bool headless);
 
+// A box about a data file: the box keeps its own caption and text, and standard error gets
+// one line that says which file and why ("demo: FILE: why") instead of the box's text.
+void showFileMessageBox(const char* file, const std::string& why, const char* caption, const char* text);
+
 struct ShownMessage {
     std::string caption;
     std::string text;
+    std::string detail;  // the line about the file, for a box about one
 };
 void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not stderr
 std::vector<ShownMessage>& collectedMessageBoxes();
@@ -72,6 +77,9 @@ enum class WindowMode {
 bool openShowWindow(const char* title, int width, int height, WindowMode mode);
 void closeShowWindow();
 bool showWindowIsOpen();
+// True once the display server has destroyed the window under the program (its X errors are
+// then taken quietly); the program ends as for a closed window.
+bool showWindowLost();
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 void presentFrame();
@@ -126,7 +134,8 @@ void postQuitMessage(int exitCode);
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
 
-// Ends the program cleanly on SIGINT and SIGTERM (as a window close) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close), also while a
+// message box waits, and ignores SIGPIPE.
 void installSignalHandlers();
-// The signal that asked the program to end (SIGINT, SIGTERM), 0 while none has.
+// The signal that asked the program to end (SIGINT, SIGTERM, SIGHUP), 0 while none has.
 int quitSignal();
