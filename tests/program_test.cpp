@@ -113,6 +113,20 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
         EXPECT_NE(result.output.find("demo: "), std::string::npos) << arguments;
     }
 
+    // A flag that would do nothing in the chosen mode, or one given twice: the line names it.
+    const std::pair<const char*, const char*> withoutEffect[] = {
+        {"--stills /tmp/s --at 100 --until 500", "--until"}, {"--until 500", "--until"},
+        {"--benchmark --windowed", "--windowed"}, {"--windowed --mode-switch", "--mode-switch"},
+        {"--stills /tmp/a --stills /tmp/b --at 1", "--stills"}, {"--benchmark --data a --data b", "--data"},
+        {"--fps 30", "--fps"}, {"--windowed --paint-all-frames", "--paint-all-frames"},
+        {"--stills /tmp/s --at 4294967295", "4294967295"}, {"--start 149801", "149801"}};
+    for (const auto& [arguments, named] : withoutEffect) {
+        Result result = runDemo(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_EQ(countLines(result.output), 1) << arguments << ": " << result.output;
+        EXPECT_NE(result.output.find(named), std::string::npos) << arguments << ": " << result.output;
+    }
+
     // A good one: the still times come sorted, each once.
     const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};
     Options options;
@@ -120,6 +134,37 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
     EXPECT_TRUE(options.mode == RunMode::Stills && options.fps == 30 && options.dataDir == "d");
     EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
+}
+
+// --help and --version win wherever they stand; what goes to standard output must arrive, or
+// the run says so in one line and fails.
+TEST(CommandLineTest, HelpWinsAndALostStandardOutputIsAFailure)
+{
+    ScratchDir dir;
+    for (std::string arguments : {"--stills " + dir.path + " --at 100 --help", "--help --stills " + dir.path + " --at 100",
+                                  std::string("--bogus --version")}) {
+        Result result = runDemo(arguments + " 2>/dev/null");
+        EXPECT_EQ(result.exitCode, 0) << arguments;
+        EXPECT_EQ(result.output.rfind(arguments.find("--help") != std::string::npos ? "usage: demo" : "demo ", 0), 0u)
+            << arguments << ": " << result.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/100.png"));
+    for (std::string arguments : {std::string("--help"), std::string("--version"), "--data " + testDataDir() + " --benchmark --until 100"})
+        for (const char* output : {">/dev/full", ">&-"}) {
+            Result result = runDemo(arguments + " " + output);
+            EXPECT_EQ(result.exitCode, 1) << arguments << output;
+            EXPECT_EQ(countLines(result.output), 1) << arguments << output << ": " << result.output;
+        }
+}
+
+// A benchmark stopped by a signal has no whole report to give: none is printed.
+TEST(HeadlessModeTest, ABenchmarkStoppedBySignalPrintsNoReport)
+{
+    for (const char* delay : {"0.05", "1.5"}) {
+        Result result = runShell("\"$DEMO_BINARY\" --benchmark 2>&1 & sleep " + std::string(delay) + "; kill -INT $!; wait $!");
+        EXPECT_EQ(result.exitCode, 130) << delay;
+        EXPECT_EQ(result.output.find("to_first_frame"), std::string::npos) << delay << ": " << result.output;
+    }
 }
 
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
