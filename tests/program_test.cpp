@@ -103,9 +103,14 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
                          "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
                          "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
                          "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5"};
-    std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
-    for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
-    EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
+    // Too many times for stills, and too many tiles for a sheet held in memory.
+    for (auto [mode, count] : {std::pair{"--stills /tmp/s", 10001}, {"--contact-sheet /tmp/s.png", int(kMaxSheetTiles) + 1}}) {
+        std::string tooManyTimes = std::string(mode) + " --at 0";
+        for (int i = 1; i < count; ++i) tooManyTimes += "," + std::to_string(i);
+        Result result = runDemo(tooManyTimes);
+        EXPECT_EQ(result.exitCode, 2) << mode;
+        EXPECT_EQ(countLines(result.output), 1) << mode << ": " << result.output;
+    }
     for (const char* arguments : bad) {
         Result result = runDemo(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;

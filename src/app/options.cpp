@@ -213,6 +213,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
                 std::to_string(firstFrameTime(options.fromMs, options.fps)) + " ms)";
         return false;
     }
+    if (options.mode == RunMode::ContactSheet && options.stillTimes.size() > kMaxSheetTiles) {
+        error = "--contact-sheet takes at most " + std::to_string(kMaxSheetTiles) + " show times (--at)";
+        return false;
+    }
     if (options.mode == RunMode::Stills && !given.count("--at")) {
         error = "--stills needs --at T1,T2,... (show times in ms)";
         return false;

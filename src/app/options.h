@@ -26,6 +26,9 @@ struct Options {
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
 // The most show times one --at takes.
 constexpr size_t kMaxStillTimes = 10000;
+// The most tiles of a contact sheet: the whole sheet is held and encoded in memory, and this
+// many keep the run well under 1 GB.
+constexpr size_t kMaxSheetTiles = 1000;
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 
