@@ -36,6 +36,8 @@ const char* const kUsage =
     "  --data DIR            read the data files from DIR instead of the working directory\n"
     "  --reference-blur      the blur as quads stacked over the whole frame: the slower picture\n"
     "                        that the usual blur is compared with\n"
+    "  --draw-all-chunks     draws every chunk of the tubes and the terrain, also those out of\n"
+    "                        view: the picture the culled one is compared with\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -161,6 +163,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
+        else if (flag == "--draw-all-chunks") options.drawAllChunks = true;
         else if (flag == "--data") options.dataDir = value;
         else if (flag == "--stills") {
             options.mode = RunMode::Stills;

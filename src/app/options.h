@@ -19,6 +19,7 @@ struct Options {
     long long fromMs = 0;    // a capture's first frame: the first at or after this show time
     bool referenceBlur = false;  // the blur's quads stacked over the whole frame
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
+    bool drawAllChunks = false;   // no chunk of a compiled list skipped out of view
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
 };
