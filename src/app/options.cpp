@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <set>
+#include <string>
 
 #include "timeline/schedule.h"
 
@@ -27,8 +28,9 @@ const char* const kUsage =
     "  --benchmark [--until MS | --scene N]\n"
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
-    "                        times and memory as JSON; with --scene N only scene N (0 to 10)\n"
-    "                        is measured, the scenes before it fast-forwarded\n"
+    "                        times and memory as JSON; with --scene N only scene N (counted\n"
+    "                        from 0 in the show's order) is measured, the scenes before it\n"
+    "                        fast-forwarded\n"
     "  --paint-all-frames    paints every frame: the reference for the fast-forward, in which\n"
     "                        the frames that no output needs rasterize nothing\n"
     "  --fps N               frames per second of the virtual clock in the modes without\n"
@@ -187,8 +189,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         } else if (flag == "--from") {
             if (!parseShowTime(flag, value, showDurationMs(), options.fromMs, error)) return false;
         } else if (flag == "--scene") {
-            if (!parseNumber(value, 0, 10, number)) {
-                error = "--scene takes a scene number from 0 to 10, not '" + value + "'";
+            if (!parseNumber(value, 0, kSceneCount - 1, number)) {
+                error = "--scene takes a scene number from 0 to " + std::to_string(kSceneCount - 1) + ", not '" +
+                        value + "'";
                 return false;
             }
             options.scene = static_cast<int>(number);

@@ -2,7 +2,6 @@
 #include "app/show.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -15,24 +14,12 @@
 #include "geometry/mesh.h"
 #include "platform/platform.h"
 #include "render/blur.h"
-#include "scenes/scenes.h"
+#include "scenes/scene_table.h"
 #include "timeline/schedule.h"
 #include "timeline/timeline.h"
 #include "world/world.h"
 
 namespace {
-
-struct SceneEntry {
-    void (*init)();
-    void (*draw)(uint32_t);
-};
-
-const SceneEntry kScenes[kSceneCount] = {
-    {scene0Init, scene0Draw}, {scene1Init, scene1Draw}, {scene2Init, scene2Draw},
-    {scene3Init, scene3Draw}, {scene4Init, scene4Draw}, {scene5Init, scene5Draw},
-    {scene6Init, scene6Draw}, {scene7Init, scene7Draw}, {scene8Init, scene8Draw},
-    {scene9Init, scene9Draw}, {scene10Init, scene10Draw},
-};
 
 // Presents every frame and keeps the soundtrack playing.
 class ScreenPresenter : public FrameObserver {
@@ -113,16 +100,16 @@ std::string absolutePath(const std::string& path)
 
 }  // namespace
 
-// The eleven entries with their durations from the schedule, in order.
+// The scenes in the schedule's running order, with their durations.
 static void fillTimeline(Timeline& timeline)
 {
-    static TimelineEntry entries[kSceneCount];
-    for (TimelineEntry& entry : entries) entry = TimelineEntry();
-    timeline.entries = entries;
+    static TimelineScene scenes[kSceneCount];
+    for (TimelineScene& scene : scenes) scene = TimelineScene();
+    timeline.scenes = scenes;
     timeline.count = kSceneCount;
     timeline.firstUpdate = true;
     for (int i = 0; i < kSceneCount; ++i) {
-        timeline.setEntry(i, kSceneDurationsMs[i], kScenes[i].draw);
+        timeline.setScene(i, kSchedule[i].durationMs, kScenes[i].draw);
         timeline.setInit(i, kScenes[i].init);
     }
 }
@@ -138,6 +125,8 @@ int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames
         }
         setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
+        // renderFrame clears again (alpha 0.5), and that clear decides every pixel: this one costs
+        // a fill and nothing depends on it, not even the alpha, which no blend reads before then.
         glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderFrame(timeline);
@@ -153,7 +142,7 @@ int runProgram(const Options& options)
     if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
     if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
     if (!resolved.sheetFile.empty()) resolved.sheetFile = absolutePath(resolved.sheetFile);
-    if (!resolved.dataDir.empty() && chdir(resolved.dataDir.c_str()) != 0) {
+    if (!resolved.dataDir.empty() && !useWorkingDirectory(resolved.dataDir.c_str())) {
         std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
         return 2;
     }

@@ -32,14 +32,13 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
 void destroyWindowAndContext()
 {
     deleteBlurTarget();
+    releaseWorldTextures();
     closeShowWindow();
 }
 
 intptr_t windowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     switch (message) {
-    case WM_ACTIVATE:
-        return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) {
             postQuitMessage(0);

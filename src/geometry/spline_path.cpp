@@ -195,6 +195,9 @@ void resampleCameraPath()
     if (!cameraPath) return;
     int n = cameraPath->pointCount;
     bool sampled = n > 2;
+    // The eye array holds exactly the curve's 50 (n - 2) samples; the angle array is 98 records
+    // longer, its tail left zero and never read (applyCameraPathSample bounds by both counts). The
+    // recorder's and the path tests' counts depend on the two lengths.
     replaceSampleArrays(sampled ? kPathSamplesPerSegment * n - 100 : 0, sampled ? kPathSamplesPerSegment * n - 2 : 0);
     cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
     cameraPath->sampleAngles(kPathSamplesPerSegment, cameraPathAngleSamples);

@@ -43,13 +43,6 @@ bool translate(const SDL_Event& event, WindowMessage& message)
         if (event.button.button != SDL_BUTTON_LEFT) return false;
         message = {WM_LBUTTONDOWN, 0, pointParameter(event.button.x, event.button.y)};
         return true;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
-            event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            message = {WM_ACTIVATE, event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1u : 0u, 0};
-            return true;
-        }
-        return false;
     default:
         break;
     }

@@ -74,3 +74,5 @@ bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, 
     reason = std::strerror(writeErrno);
     return false;
 }
+
+bool useWorkingDirectory(const char* path) { return chdir(path) == 0; }

@@ -42,6 +42,9 @@ bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& byte
 // checked, then a rename. False with the reason, leaving nothing under either name.
 bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
 
+// Makes `path` the working directory, where the data files are read from; false if it cannot.
+bool useWorkingDirectory(const char* path);
+
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
 // and the run is not headless. Tests may collect them instead of printing.
@@ -103,7 +106,6 @@ void bindShowFrame();
 // ---- window messages ---------------------------------------------------------------------
 enum MessageKind : uint32_t {
     WM_NULL = 0,
-    WM_ACTIVATE,
     WM_KEYDOWN,
     WM_KEYUP,
     WM_SYSCOMMAND,
@@ -113,7 +115,7 @@ enum MessageKind : uint32_t {
     WM_QUIT,
 };
 enum : uintptr_t { VK_ESCAPE = 0x1B, VK_OTHER = 0xFF };
-enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170, SC_CLOSE = 0xF060 };
+enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 
 struct WindowMessage {
     uint32_t message = WM_NULL;

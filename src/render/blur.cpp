@@ -29,8 +29,7 @@ unsigned int blurTargetTexture() { return blurTarget.id; }
 
 void deleteBlurTarget()
 {
-    if (blurTarget.id != 0) glDeleteTextures(1, &blurTarget.id);
-    blurTarget.id = 0;
+    blurTarget.release();
 }
 
 void resetBlurSettings()
@@ -49,6 +48,8 @@ void renderBlurSource(Timeline& timeline, const ColourRGB& background)
     glViewport(0, 0, 256, 256);
     timeline.update();
     glBindTexture(GL_TEXTURE_2D, blurTarget.id);
+    // Luminance, not RGB: the copy drops the colour, so every glow is grey (tinted only by
+    // blurColour), whatever the scene's colours; the glow tests and the stills rely on it.
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, 256, 256, 0);
     glClearColor(background.r, background.g, background.b, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

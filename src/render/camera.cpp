@@ -30,7 +30,7 @@ void Camera::project()
 void Camera::setPerspective(float nearPlane, float farPlane)
 {
     fovy = 45;
-    aspect = 1.3333334f;
+    aspect = 1.3333334f;  // 4/3 as a float: the 1024 x 768 frame's, whatever the window (pillarboxed)
     zNear = nearPlane;
     zFar = farPlane;
     project();

@@ -1,11 +1,11 @@
-// scene10.cpp -- timeline entry 10: the last tube flight with a swarm of trails, veiled in grey
+// scene10.cpp -- the last tube: the last tube flight with a swarm of trails, veiled in grey
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -68,7 +68,7 @@ void drawGreyVeil()
 
 void scene10Init()
 {
-    applySceneStart(10);  // light 2, switched on there, is set up below
+    applySceneStart(Scene::LastTube);  // light 2, switched on there, is set up below
 
     loadCameraPath("sc9.CMVM", 25);
     cameraPathStep = 0;

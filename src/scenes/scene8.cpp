@@ -1,10 +1,10 @@
-// scene8.cpp -- timeline entry 8: nested green spline rings around a cube, fading to black
+// scene8.cpp -- the spline rings: nested green spline rings around a cube, fading to black
 #include <GL/gl.h>
 
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 
@@ -101,8 +101,8 @@ void darkenFrame()
 void scene8Init()
 {
     // Culling off: the darkening quad winds clockwise on the screen, and with culling on (as
-    // entry 6 leaves it) the picture would never go black.
-    applySceneStart(8);
+    // scene 6 leaves it) the picture would never go black.
+    applySceneStart(Scene::SplineRings);
     const GLfloat material[4] = {1, 1, 1, 0.1f};
     setMaterial(material);
 
