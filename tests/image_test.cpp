@@ -283,33 +283,46 @@ TEST(BitmapFile, EachFailureShowsExactlyOneMessage)
     BitmapFile later = distinct24(2, 2);
     later.headerSize = 124;
     std::string missing = dir.path + "/missing.bmp", empty = dir.write("empty.bmp", {});
-    const std::pair<std::string, std::string> broken[] = {
-        {missing, "Failed to open DIB file " + missing + ".\n"},
-        {empty, "Failed to open DIB file " + empty + ".\n"},
-        {dir.write("later.bmp", later.build()), kUnknown}};
-    for (const auto& [path, text] : broken) {
+    Bytes cut = distinct24(2, 2).build();
+    cut.resize(cut.size() - 1);
+    // The box keeps its text; the line on standard error names the file and why.
+    struct Case { std::string path, text, why; };
+    const Case broken[] = {
+        {missing, "Failed to open DIB file " + missing + ".\n", "No such file or directory"},
+        {empty, "Failed to open DIB file " + empty + ".\n", "empty"},
+        {dir.write("later.bmp", later.build()), kUnknown, kUnknown},
+        {dir.write("cut.bmp", cut), kConversion, kConversion}};
+    for (const Case& c : broken) {
         collectMessageBoxes(true);
-        EXPECT_EQ(readBitmapFile(path.c_str()), nullptr) << path;
-        ASSERT_EQ(collectedMessageBoxes().size(), 1u) << path;
-        EXPECT_EQ(collectedMessageBoxes()[0].caption + ": " + collectedMessageBoxes()[0].text, "Error: " + text);
+        EXPECT_EQ(readBitmapFile(c.path.c_str()), nullptr) << c.path;
+        ASSERT_EQ(collectedMessageBoxes().size(), 1u) << c.path;
+        EXPECT_EQ(collectedMessageBoxes()[0].caption + ": " + collectedMessageBoxes()[0].text, "Error: " + c.text);
+        EXPECT_EQ(collectedMessageBoxes()[0].detail, c.path + ": " + c.why);
     }
     collectMessageBoxes(false);
 }
 
 // A missing file is checked with the world set-up.
-TEST(RawImage, OnlyWholePixelsAreCopiedUpToTheCount)
+TEST(RawImage, AMapCutShortIsRefusedWithItsNameAndLeavesTheDestination)
 {
-    // A file of `size` bytes read into room for `count` pixels: `copied` whole pixels, no message.
-    struct Case { size_t size; int count; size_t copied; };
+    // A file of `size` bytes read into room for `count` pixels: `copied` whole pixels, and a
+    // message naming the file where it is short.
+    struct Case { size_t size; int count; size_t copied; bool refused; };
     const Bytes data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     ScratchDir dir;
     collectMessageBoxes(true);
-    for (Case c : {Case{7, 4, 2}, {10, 2, 2}, {10, -5, 0}, {2, 2, 0}}) {
+    for (Case c : {Case{10, 2, 2, false}, {10, -5, 0, false}, {0, 2, 0, true}, {7, 3, 0, true}, {2, 2, 0, true}}) {
+        collectedMessageBoxes().clear();
         Bytes out(12, 0xAA), expected(12, 0xAA);
         std::copy_n(data.begin(), 3 * c.copied, expected.begin());
-        EXPECT_EQ(loadRawImage(dir.write("x.raw", Bytes(data.begin(), data.begin() + c.size)).c_str(), c.count, out.data()), 0);
+        std::string file = dir.write("x.raw", Bytes(data.begin(), data.begin() + c.size));
+        EXPECT_EQ(loadRawImage(file.c_str(), c.count, out.data()), c.refused ? 1 : 0) << c.size;
         EXPECT_EQ(out, expected) << c.size << " " << c.count;
+        ASSERT_EQ(collectedMessageBoxes().size(), c.refused ? 1u : 0u) << c.size;
+        if (!c.refused) continue;
+        EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load RAW image");
+        EXPECT_EQ(collectedMessageBoxes()[0].detail.rfind(file + ": " + std::to_string(c.size) + " bytes, short", 0), 0u)
+            << collectedMessageBoxes()[0].detail;
     }
-    EXPECT_TRUE(collectedMessageBoxes().empty());
     collectMessageBoxes(false);
 }

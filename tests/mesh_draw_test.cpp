@@ -221,7 +221,8 @@ TEST_F(MeshDrawTest, TrailDrawsOneLinePerGapAndLeavesItsState)
 }
 
 // Chunks out of view are skipped, and a skipped tube chunk still turns and advances: seen
-// through fog (so that a misplaced chunk shows), the picture is the one of every chunk drawn.
+// through fog (so that a misplaced chunk shows), the picture is the one of every chunk drawn,
+// and the current normal and texture coordinate are the ones the whole list leaves.
 TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
 {
     glMatrixMode(GL_PROJECTION);
@@ -256,8 +257,15 @@ TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
             glRotatef(v.turnDegrees, v.axisX, v.axisY, 0);
             glTranslatef(v.x, v.y, v.z);
         };
+        auto currentState = [] {
+            std::vector<float> state(7);
+            glGetFloatv(GL_CURRENT_NORMAL, state.data());
+            glGetFloatv(GL_CURRENT_TEXTURE_COORDS, state.data() + 3);
+            return state;
+        };
         place();
         isTube ? tube.drawTube(2000, 0) : terrain.drawTextured();
+        const std::vector<float> culledState = currentState();
         const Still culled = readTestFrame();
         place();
         for (size_t c = 0; c < v.mesh->chunkBounds.size(); ++c)
@@ -265,6 +273,7 @@ TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
         const Still whole = readTestFrame();
         EXPECT_GT(whole.mean(0, 0, 1024, 768), 5) << "view " << &v - views;
         EXPECT_TRUE(culled.rgb == whole.rgb) << "view " << &v - views;
+        EXPECT_EQ(culledState, currentState()) << "view " << &v - views;
     }
     glDisable(GL_FOG);
 }

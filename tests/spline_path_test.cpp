@@ -171,17 +171,23 @@ TEST(SplinePathShared, LoadLookUpAndApply)
     EXPECT_EQ(collectedMessageBoxes().size(), 1u);
     EXPECT_EQ(cameraPathEyeSampleCount, 900);
 
-    // Too short to sample: empty arrays, and every look-up fails safely.
-    loadCameraPath(writeTempFile(cmvmBytes(line(2), line(2))).c_str(), 20);
-    EXPECT_EQ(cameraPath->pointCount, 2);
+    // Fewer than 3 points make no curve: the message names the file and the count, and the
+    // provisional points fly instead.
+    for (int count : {0, 1, 2}) {
+        collectedMessageBoxes().clear();
+        std::string file = writeTempFile(cmvmBytes(line(count), line(count)));
+        loadCameraPath(file.c_str(), 20);
+        ASSERT_EQ(collectedMessageBoxes().size(), 1u) << count;
+        EXPECT_EQ(collectedMessageBoxes()[0].detail, file + ": " + std::to_string(count) + " points; a path needs at least 3");
+        EXPECT_EQ(cameraPath->pointCount, 20) << count;
+        EXPECT_EQ(cameraPathEyeSampleCount, 900) << count;
+    }
+
+    // A provisional path too short to sample: empty arrays, and every look-up fails safely.
+    loadCameraPath("/nonexistent/sc2.CMVM", 2);
     EXPECT_EQ(cameraPathEyeSampleCount + cameraPathAngleSampleCount, 0);
     EXPECT_FALSE(eyeSampleClamped(0, v));
     applyCameraPathSample(0);
     EXPECT_NEAR(camera.eyeX, 12, 1e-4);
-
-    // An empty path is a well-formed file: no points, no message.
-    loadCameraPath(writeTempFile({0, 0, 0, 0}).c_str(), 20);
-    EXPECT_EQ(cameraPath->pointCount, 0);
-    EXPECT_EQ(collectedMessageBoxes().size(), 1u);
     collectMessageBoxes(false);
 }

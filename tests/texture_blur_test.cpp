@@ -260,6 +260,38 @@ TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
     glDisable(GL_LIGHT1);
 }
 
+// The frame that switches out of a blurred scene clears with the background the new scene's
+// init sets (the init runs inside the blur's source pass), whether the blur stays on or not.
+bool blurAfterSwitch = false;
+void blurredOnBlack()
+{
+    blurEnabled = true;
+    clearColour = {0, 0, 0};
+}
+void whiteBackground()
+{
+    blurEnabled = blurAfterSwitch;
+    clearColour = {1, 1, 1};
+}
+void drawNothing(uint32_t) {}
+
+TEST_F(BlurTest, SwitchOutOfABlurredSceneClearsWithTheNewBackground)
+{
+    for (bool blurStaysOn : {false, true}) {
+        blurAfterSwitch = blurStaysOn;
+        TimelineScene scenes[2] = {{drawNothing, blurredOnBlack, 100}, {drawNothing, whiteBackground, 1000}};
+        Timeline show{scenes, 2};
+        setScriptedTicks(1000);
+        renderFrame(show);
+        setScriptedTicks(1100);
+        renderFrame(show);
+        EXPECT_EQ(show.current, 1);
+        Still frame = readTestFrame();
+        EXPECT_EQ(frame.mean(900, 0, 1024, 100), 255) << "blur stays on " << blurStaysOn;
+    }
+    clearColour = {0, 0, 0};
+}
+
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
 {
     glColor4f(1, 1, 1, 1);  // as a fresh context has it when the show starts; the texture modulates it

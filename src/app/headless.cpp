@@ -216,6 +216,11 @@ public:
 
     int finish(int code) override
     {
+        // A run cut short has no whole report to give.
+        if (quitSignal() != 0) {
+            std::fprintf(stderr, "demo: stopped by a signal; no benchmark report\n");
+            return 128 + quitSignal();
+        }
         MemoryUse memory = memoryUse();
         const char* threads = std::getenv("LP_NUM_THREADS");
         std::printf("{\n  \"fps\": %d,\n  \"renderer\": \"%s\",\n", fps_,

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "timeline/schedule.h"
@@ -47,6 +48,8 @@ const char* const kUsage =
     "  --data DIR            read the data files from DIR instead of the working directory\n"
     "  --reference-blur      the blur as quads stacked over the whole frame: the slower picture\n"
     "                        that the usual blur is compared with\n"
+    "  --draw-all-chunks     draws every chunk of the tubes and the terrain, also those out of\n"
+    "                        view: the picture the culled one is compared with\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -63,11 +66,12 @@ bool parseNumber(const std::string& text, long long low, long long high, long lo
 
 const long long kLatestShowTime = 4000000000LL;  // ms; past the show's end, below the 32-bit clock's wrap
 
-// One show time in ms for `flag`; false with the message otherwise.
-bool parseShowTime(const std::string& flag, const std::string& value, long long& time, std::string& error)
+// One show time in ms, at most `latest`, for `flag`; false with the message otherwise.
+bool parseShowTime(const std::string& flag, const std::string& value, long long latest, long long& time,
+                   std::string& error)
 {
-    if (parseNumber(value, 0, kLatestShowTime, time)) return true;
-    error = flag + " takes a show time in ms, not '" + value + "'";
+    if (parseNumber(value, 0, latest, time)) return true;
+    error = flag + " takes a show time in ms from 0 to " + std::to_string(latest) + ", not '" + value + "'";
     return false;
 }
 
@@ -79,7 +83,7 @@ bool parseTimes(const std::string& list, std::vector<unsigned>& times)
         size_t end = list.find(',', begin);
         if (end == std::string::npos) end = list.size();
         long long value = 0;
-        if (!parseNumber(list.substr(begin, end - begin), 0, kLatestShowTime, value)) return false;
+        if (!parseNumber(list.substr(begin, end - begin), 0, showDurationMs(), value)) return false;
         times.push_back(static_cast<unsigned>(value));
         begin = end + 1;
     }
@@ -122,9 +126,58 @@ long long firstFrameTime(long long ms, int fps) { return (ms * fps + 999) / 1000
 
 }  // namespace
 
+namespace {
+
+bool isHelpOrVersion(const std::string& flag) { return flag == "--help" || flag == "-h" || flag == "--version"; }
+
+// --help and --version win wherever they stand, whatever else the line holds.
+bool findHelpOrVersion(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string flag = argv[i];
+        if (!isHelpOrVersion(flag)) continue;
+        options.mode = flag == "--version" ? RunMode::Version : RunMode::Help;
+        return true;
+    }
+    return false;
+}
+
+bool isHeadless(RunMode mode) { return mode != RunMode::Show; }
+
+// A flag that would do nothing in the chosen mode: the one line that names it, or empty.
+std::string flagWithoutEffect(const Options& options, const std::set<std::string>& given)
+{
+    bool fastForwards = isHeadless(options.mode) || options.startMs >= 0;
+    auto has = [&](const char* flag) { return given.count(flag) > 0; };
+    if (has("--windowed") && has("--mode-switch")) return "--windowed and --mode-switch are two windows; give one";
+    for (const char* flag : {"--windowed", "--mode-switch", "--start"})
+        if (has(flag) && isHeadless(options.mode))
+            return std::string(flag) + " goes with the show, not a mode without a window";
+    for (const char* flag : {"--fps", "--paint-all-frames"})
+        if (has(flag) && !fastForwards)
+            return std::string(flag) + " goes with a mode without a window or with --start";
+    bool capturing = options.mode == RunMode::Capture || options.mode == RunMode::CaptureSound;
+    if (has("--until") && !capturing && options.mode != RunMode::Benchmark)
+        return "--until goes with --capture FILE, --capture-sound FILE or --benchmark";
+    if (has("--from") && !capturing) return "--from goes with --capture FILE or --capture-sound FILE";
+    if (has("--no-sound") && options.mode != RunMode::Capture) return "--no-sound goes with --capture FILE";
+    if (has("--edit") && (isHeadless(options.mode) || has("--windowed") || has("--mode-switch")))
+        return "--edit goes with the show alone (windowed; --full-screen for full screen)";
+    if (has("--full-screen") && !has("--edit")) return "--full-screen goes with --edit";
+    if (has("--quiet") && isHeadless(options.mode)) return "--quiet goes with the show, not a mode without a window";
+    if (has("--at") && options.mode != RunMode::Stills && options.mode != RunMode::ContactSheet)
+        return "--at goes with --stills DIR or --contact-sheet FILE";
+    if (has("--scene") && (options.mode != RunMode::Benchmark || options.untilMs >= 0))
+        return "--scene goes with --benchmark, without --until";
+    return "";
+}
+
+}  // namespace
+
 bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
-    bool haveAt = false, haveFrom = false;
+    if (findHelpOrVersion(argc, argv, options)) return true;
+    std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
@@ -133,6 +186,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
                           flag == "--scene" || flag == "--start";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
             error = "option " + flag + " needs a value";
+            return false;
+        }
+        if (!given.insert(flag).second) {
+            error = "option " + flag + " is given twice; give it once";
             return false;
         }
         std::string value = takesValue ? argv[++i] : "";
@@ -147,8 +204,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
         else if (flag == "--no-sound") options.noSound = true;
-        else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
-        else if (flag == "--version") options.mode = RunMode::Version;
+        else if (flag == "--draw-all-chunks") options.drawAllChunks = true;
         else if (flag == "--data") options.dataDir = value;
         else if (flag == "--stills") {
             options.mode = RunMode::Stills;
@@ -163,18 +219,17 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             options.mode = RunMode::CaptureSound;
             options.soundFile = value;
         } else if (flag == "--at") {
-            haveAt = true;
             if (!parseTimes(value, options.stillTimes)) {
                 error = options.stillTimes.size() >= kMaxStillTimes
                             ? "--at takes at most " + std::to_string(kMaxStillTimes) + " show times"
-                            : "--at takes show times in ms separated by commas, not '" + value + "'";
+                            : "--at takes show times in ms from 0 to the show's end (" +
+                                  std::to_string(showDurationMs()) + ") separated by commas, not '" + value + "'";
                 return false;
             }
         } else if (flag == "--until") {
-            if (!parseShowTime(flag, value, options.untilMs, error)) return false;
+            if (!parseShowTime(flag, value, kLatestShowTime, options.untilMs, error)) return false;
         } else if (flag == "--from") {
-            haveFrom = true;
-            if (!parseShowTime(flag, value, options.fromMs, error)) return false;
+            if (!parseShowTime(flag, value, showDurationMs(), options.fromMs, error)) return false;
         } else if (flag == "--scene") {
             if (!parseNumber(value, 0, kSceneCount - 1, number)) {
                 error = "--scene takes a scene number from 0 to " + std::to_string(kSceneCount - 1) + ", not '" +
@@ -183,7 +238,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             }
             options.scene = static_cast<int>(number);
         } else if (flag == "--start") {
-            if (!parseShowTime(flag, value, options.startMs, error)) return false;
+            if (!parseShowTime(flag, value, showDurationMs(), options.startMs, error)) return false;
         } else if (flag == "--fps") {
             if (!parseNumber(value, 1, 1000, number)) {
                 error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";
@@ -199,15 +254,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             return false;
         }
     }
-    bool capturing = options.mode == RunMode::Capture || options.mode == RunMode::CaptureSound;
-    if (haveFrom && !capturing) {
-        error = "--from goes with --capture FILE or --capture-sound FILE";
-        return false;
-    }
-    if (options.noSound && options.mode != RunMode::Capture) {
-        error = "--no-sound goes with --capture FILE";
-        return false;
-    }
+    error = flagWithoutEffect(options, given);
+    if (!error.empty()) return false;
     if (options.mode == RunMode::CaptureSound && !endsWith(options.soundFile, ".wav")) {
         error = "--capture-sound takes a file name ending in .wav, not '" + options.soundFile + "'";
         return false;
@@ -222,28 +270,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
                 std::to_string(firstFrameTime(options.fromMs, options.fps)) + " ms)";
         return false;
     }
-    if (options.mode == RunMode::Stills && !haveAt) {
+    if (options.mode == RunMode::ContactSheet && options.stillTimes.size() > kMaxSheetTiles) {
+        error = "--contact-sheet takes at most " + std::to_string(kMaxSheetTiles) + " show times (--at)";
+        return false;
+    }
+    if (options.mode == RunMode::Stills && !given.count("--at")) {
         error = "--stills needs --at T1,T2,... (show times in ms)";
-        return false;
-    }
-    if (haveAt && options.mode != RunMode::Stills && options.mode != RunMode::ContactSheet) {
-        error = "--at goes with --stills DIR or --contact-sheet FILE";
-        return false;
-    }
-    if (options.scene >= 0 && (options.mode != RunMode::Benchmark || options.untilMs >= 0)) {
-        error = "--scene goes with --benchmark, without --until";
-        return false;
-    }
-    if (options.edit && (options.mode != RunMode::Show || options.windowed || options.modeSwitch)) {
-        error = "--edit goes with the show alone (windowed; --full-screen for full screen)";
-        return false;
-    }
-    if (options.fullScreen && !options.edit) {
-        error = "--full-screen goes with --edit";
-        return false;
-    }
-    if (options.startMs >= 0 && options.mode != RunMode::Show) {
-        error = "--start goes with the show (full screen or --windowed), not a mode without a window";
         return false;
     }
     return true;

@@ -21,6 +21,7 @@ struct Options {
     long long fromMs = 0;    // a capture's first frame: the first at or after this show time
     bool referenceBlur = false;  // the blur's quads stacked over the whole frame
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
+    bool drawAllChunks = false;   // no chunk of a compiled list skipped out of view
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
     bool edit = false;             // the show with the editing keys, windowed
@@ -31,6 +32,9 @@ struct Options {
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
 // The most show times one --at takes.
 constexpr size_t kMaxStillTimes = 10000;
+// The most tiles of a contact sheet: the whole sheet is held and encoded in memory, and this
+// many keep the run well under 1 GB.
+constexpr size_t kMaxSheetTiles = 1000;
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 

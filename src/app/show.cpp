@@ -17,6 +17,7 @@
 #include "app/headless.h"
 #include "app/window.h"
 #include "audio/music_player.h"
+#include "geometry/mesh.h"
 #include "platform/platform.h"
 #include "render/blur.h"
 #include "scenes/scene_table.h"
@@ -293,6 +294,7 @@ int runProgram(const Options& options)
         }
     }
     blurReference = options.referenceBlur;
+    cullChunksOutOfView = !options.drawAllChunks;
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;

@@ -38,6 +38,15 @@ public:
     // The tube and the textured style compile in chunks, each with its bounds in the mesh's
     // own frame, so that a draw skips the chunks the camera cannot see.
     std::vector<BoundingSphere> chunkBounds;
+    // The normal and texture coordinate the whole chunked list leaves current, sent again
+    // after a draw whose last chunk was out of view, so the state is the whole list's.
+    struct ListEnd {
+        bool known = false;
+        Vector3 normal;
+        float s = 0, t = 0;
+        void note(const Vector3& n, float textureS, float textureT);
+        void send() const;
+    } listEnd;
 
     Mesh() = default;
     ~Mesh();
@@ -55,6 +64,9 @@ public:
     void drawVertexCubes();                   // scale, translate, rotate
     void drawTube(int segments, int style);   // scale, translate, rotate; display list
 };
+
+// Off, the chunked lists draw every chunk (the reference the culled picture is compared with).
+extern bool cullChunksOutOfView;
 
 // Smooth unit normals from the current positions; always returns 0.
 int computeNormals(Mesh* mesh);

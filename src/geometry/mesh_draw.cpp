@@ -27,6 +27,11 @@ void sendNormal(const Vector3& n) { glNormal3f(n.x, n.y, n.z); }
 void sendPosition(const Vertex& p) { glVertex3f(p.x, p.y, p.z); }
 void sendColour(const Vertex& p) { glColor3f(p.r, p.g, p.b); }
 
+bool chunkInView(const ViewVolume& view, const BoundingSphere& bounds)
+{
+    return !cullChunksOutOfView || view.mayContain(bounds);
+}
+
 // A corner index the mesh does not have is skipped with its whole triangle.
 bool triangleInRange(const Mesh& m, const int32_t* tri)
 {
@@ -96,6 +101,23 @@ void Mesh::drawColoured()
     sendColour(vertices[corners.back()]);
 }
 
+bool cullChunksOutOfView = true;
+
+void Mesh::ListEnd::note(const Vector3& n, float textureS, float textureT)
+{
+    known = true;
+    normal = n;
+    s = textureS;
+    t = textureT;
+}
+
+void Mesh::ListEnd::send() const
+{
+    if (!known) return;
+    sendNormal(normal);
+    glTexCoord2f(s, t);
+}
+
 void Mesh::drawTextured()
 {
     applyRotate(*this);
@@ -103,8 +125,12 @@ void Mesh::drawTextured()
     applyScale(*this);
     if (!texturedListPending) {
         const ViewVolume view = currentViewVolume();
-        for (size_t c = 0; c < chunkBounds.size(); ++c)
-            if (view.mayContain(chunkBounds[c])) glCallList(displayList + static_cast<unsigned>(c));
+        bool lastDrawn = true;
+        for (size_t c = 0; c < chunkBounds.size(); ++c) {
+            lastDrawn = chunkInView(view, chunkBounds[c]);
+            if (lastDrawn) glCallList(displayList + static_cast<unsigned>(c));
+        }
+        if (!lastDrawn) listEnd.send();
         return;
     }
     // Chunks of consecutive triangles, so that the ones drawn keep their order.
@@ -112,6 +138,7 @@ void Mesh::drawTextured()
     const int chunks = std::max(1, (triangleCount + trianglesPerChunk - 1) / trianglesPerChunk);
     displayList = glGenLists(chunks);
     chunkBounds.assign(chunks, BoundingSphere());
+    listEnd = ListEnd();
     std::vector<double> corners;
     for (int c = 0; c < chunks; ++c) {
         corners.clear();
@@ -125,6 +152,7 @@ void Mesh::drawTextured()
                 sendNormal(normals[tri[i]]);
                 glTexCoord2f(extras[tri[i]].s, extras[tri[i]].t);
                 sendPosition(p);
+                listEnd.note(normals[tri[i]], extras[tri[i]].s, extras[tri[i]].t);
                 corners.insert(corners.end(), {p.x, p.y, p.z});
             }
         }
@@ -197,7 +225,7 @@ namespace {
 const int kRingPoints = 12;
 
 // One band of quads around the ring, from the segment's frame to the offset D.
-void sendTubeBand(const Mesh& m, const Vertex& d, float vNear, float vFar)
+void sendTubeBand(const Mesh& m, const Vertex& d, float vNear, float vFar, Mesh::ListEnd& end)
 {
     const int ringPoints = m.vertexCount < kRingPoints ? m.vertexCount : kRingPoints;
     const float uStep = 1.0f / 11.0f;
@@ -220,6 +248,7 @@ void sendTubeBand(const Mesh& m, const Vertex& d, float vNear, float vFar)
         sendNormal(m.normals[j + 1]);
         glTexCoord2f(uRight, vNear);
         sendPosition(nearRight);
+        end.note(m.normals[j + 1], uRight, vNear);
         uLeft += uStep;
         uRight += uStep;
     }
@@ -296,8 +325,12 @@ void Mesh::drawTube(int segments, int style)
         // A chunk out of view still makes its turns and advances, so the ones after it (and
         // the matrix left behind) are exactly what the whole tube would give.
         const ViewVolume view = currentViewVolume();
-        for (size_t c = 0; c < chunkBounds.size(); ++c)
-            glCallList(displayList + static_cast<unsigned>(2 * c) + (view.mayContain(chunkBounds[c]) ? 1 : 0));
+        bool lastDrawn = true;
+        for (size_t c = 0; c < chunkBounds.size(); ++c) {
+            lastDrawn = chunkInView(view, chunkBounds[c]);
+            glCallList(displayList + static_cast<unsigned>(2 * c) + (lastDrawn ? 1 : 0));
+        }
+        if (!lastDrawn) listEnd.send();
         return;
     }
     // Chunk c has two lists: displayList + 2c only turns and advances, + 2c + 1 draws too.
@@ -305,6 +338,7 @@ void Mesh::drawTube(int segments, int style)
     const int chunks = std::max(1, (segments + segmentsPerChunk - 1) / segmentsPerChunk);
     displayList = glGenLists(2 * chunks);
     chunkBounds.assign(chunks, BoundingSphere());
+    listEnd = ListEnd();
     const float step = segments > 0 ? 1.0f / static_cast<float>(segments) : 0.0f;
     float vNear = 0, vFar = step;
     const float degreesToRadians = 0.017444445f;  // 3.14 / 180
@@ -329,7 +363,7 @@ void Mesh::drawTube(int segments, int style)
             d.setPosition(static_cast<float>(std::sin(static_cast<double>(ty) * degreesToRadians)),
                           static_cast<float>(std::tan(static_cast<double>(tx) * degreesToRadians)),
                           static_cast<float>(std::cos(static_cast<double>(ty) * degreesToRadians)));
-            sendTubeBand(*this, d, vNear, vFar);
+            sendTubeBand(*this, d, vNear, vFar, listEnd);
             vNear += step;
             vFar += step;
             frame.advance(tx, ty, tz);

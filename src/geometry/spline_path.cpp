@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "geometry/cmvm_encode.h"
@@ -83,9 +84,24 @@ int sampleSpline(const Vertex* points, int n, int samplesPerSegment, Vertex* out
 }
 
 // The whole file, read (a regular file only); trailing bytes past the records are ignored.
-bool readCmvmFile(const char* fileName, std::vector<uint8_t>& bytes)
+bool readCmvmFile(const char* fileName, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    return readWholeFile(fileName, cmvmBytesFor(kMaxCmvmPoints) + kTrailingBytesRead, bytes);
+    return readWholeFile(fileName, cmvmBytesFor(kMaxCmvmPoints) + kTrailingBytesRead, bytes, &reason);
+}
+
+// Why the file gives no path of at least 3 points; empty with the points decoded.
+std::string decodePathFile(const char* fileName, Vertex*& eyes, Vertex*& angles, int32_t& n)
+{
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!readCmvmFile(fileName, bytes, reason)) return reason;
+    if (!decodeCmvm(bytes.data(), bytes.size(), eyes, angles, n))
+        return "a count the file cannot hold or over " + std::to_string(kMaxCmvmPoints) + ", or a number that is not finite";
+    if (n >= 3) return "";
+    // Fewer than 3 points make no curve: the camera would stay where the scene put it.
+    delete[] eyes;
+    delete[] angles;
+    return std::to_string(n) + " points; a path needs at least 3";
 }
 
 void replaceSampleArrays(int eyeCount, int angleCount)
@@ -137,12 +153,12 @@ SplinePath::~SplinePath()
 void SplinePath::load(const char* fileName)
 {
     this->fileName = fileName;
-    std::vector<uint8_t> bytes;
     Vertex* eyes = nullptr;
     Vertex* angles = nullptr;
     int32_t n = 0;
-    if (!readCmvmFile(fileName, bytes) || !decodeCmvm(bytes.data(), bytes.size(), eyes, angles, n)) {
-        showMessageBox(fileName, "Could not load camera path");
+    std::string why = decodePathFile(fileName, eyes, angles, n);
+    if (!why.empty()) {
+        showFileMessageBox(fileName, why, fileName, "Could not load camera path");
         return;
     }
     delete[] eyePoints;

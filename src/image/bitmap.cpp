@@ -329,14 +329,15 @@ DibImage* readBitmapFile(const char* fileName)
     // Header, a full palette and 4096 x 4096 pixels of 32 bits, with room to spare.
     const size_t maxFileBytes = (kMaxSide * kMaxSide * 4) + (1 << 16);
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(fileName, maxFileBytes, bytes) || bytes.empty()) {
+    std::string reason;
+    if (!readWholeFile(fileName, maxFileBytes, bytes, &reason) || bytes.empty()) {
         char text[4096];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
-        showMessageBox("Error", text);
+        showFileMessageBox(fileName, reason.empty() ? "empty" : reason, "Error", text);
         return nullptr;
     }
     const char* error = nullptr;
     DibImage* image = decodeDib(bytes.data(), bytes.size(), &error);
-    if (!image) showMessageBox("Error", error ? error : kConversionError);
+    if (!image) showFileMessageBox(fileName, error ? error : kConversionError, "Error", error ? error : kConversionError);
     return image;
 }

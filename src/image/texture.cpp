@@ -60,7 +60,7 @@ std::vector<unsigned char> resampled(const DibImage& image, int width, int heigh
 void Texture::loadBitmap(const char* fileName)
 {
     if (access(fileName, R_OK) != 0) {
-        showMessageBox(fileName, "Could not load texture");
+        showFileMessageBox(fileName, std::strerror(errno), fileName, "Could not load texture");
         return;
     }
 
@@ -119,8 +119,16 @@ size_t copyRawPixels(const uint8_t* data, size_t size, int pixelCount, unsigned 
 int loadRawImage(const char* fileName, int pixelCount, unsigned char* destination)
 {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(fileName, kMaxRawBytes, bytes)) {
-        showMessageBox("hehe ;)", "Could not load RAW image");
+    std::string reason;
+    if (!readWholeFile(fileName, kMaxRawBytes, bytes, &reason)) {
+        showFileMessageBox(fileName, reason, "hehe ;)", "Could not load RAW image");
+        return 1;
+    }
+    // A map cut short would be partly black or stretched: the destination stays as it was.
+    size_t needed = pixelCount > 0 ? static_cast<size_t>(pixelCount) * 3 : 0;
+    if (bytes.size() < needed) {
+        std::string why = std::to_string(bytes.size()) + " bytes, short of the " + std::to_string(needed) + " the map needs";
+        showFileMessageBox(fileName, why, "hehe ;)", "Could not load RAW image");
         return 1;
     }
     copyRawPixels(bytes.data(), bytes.size(), pixelCount, destination);

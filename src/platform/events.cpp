@@ -12,7 +12,7 @@ namespace {
 WindowProcedure procedure = nullptr;
 std::deque<WindowMessage> posted;  // messages posted by the program itself
 Uint32 testInputType = 0;          // a registered SDL event type for pushed test input
-std::atomic<int> caughtSignal{0};  // SIGINT or SIGTERM, once one has come
+std::atomic<int> caughtSignal{0};  // SIGINT, SIGTERM or SIGHUP, once one has come
 bool signalAnswered = false;
 
 void onQuitSignal(int number) { caughtSignal.store(number); }
@@ -92,8 +92,9 @@ bool peekMessage(WindowMessage& message)
         posted.pop_front();
         return true;
     }
-    // A quit signal closes the window once, as the system's close would.
-    if (caughtSignal.load() != 0 && !signalAnswered) {
+    // A quit signal, or a window the display server destroyed, closes the window once, as the
+    // system's close would.
+    if ((caughtSignal.load() != 0 || showWindowLost()) && !signalAnswered) {
         signalAnswered = true;
         message = {WM_CLOSE, 0, 0};
         return true;
@@ -163,7 +164,7 @@ void installSignalHandlers()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal gone: ends the program as SIGTERM does
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit is a failed write too
 }

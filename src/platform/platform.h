@@ -70,9 +70,14 @@ bool useWorkingDirectory(const char* path);
 void showMessageBox(const char* caption, const char* text);
 void setMessageBoxesHeadless(bool headless);
 
+// A box about a data file: the box keeps its own caption and text, and standard error gets
+// one line that says which file and why ("demo: FILE: why") instead of the box's text.
+void showFileMessageBox(const char* file, const std::string& why, const char* caption, const char* text);
+
 struct ShownMessage {
     std::string caption;
     std::string text;
+    std::string detail;  // the line about the file, for a box about one
 };
 void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not stderr
 std::vector<ShownMessage>& collectedMessageBoxes();
@@ -98,6 +103,9 @@ bool showWindowIsOpen();
 // frame bound. False where it cannot be made.
 bool renewShowContext();
 void setShowWindowTitle(const std::string& title);
+// True once the display server has destroyed the window under the program (its X errors are
+// then taken quietly); the program ends as for a closed window.
+bool showWindowLost();
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 void presentFrame();
@@ -170,15 +178,16 @@ void pushTestInput(TestInput input);
 // Any window message, queued as SDL input is.
 void pushTestMessage(const WindowMessage& message);
 
-// Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close), also while a
+// message box waits, and ignores SIGPIPE.
 void installSignalHandlers();
 // The signal that asked the program to end (SIGINT, SIGTERM, SIGHUP), 0 while none has.
 int quitSignal();
 
 // ---- child processes ---------------------------------------------------------------------
 // Opens /dev/null on standard input, output and error where they are closed at start, so that
-// no pipe or file of ours is ever taken for one of them.
-void openClosedStandardDescriptors();
+// no pipe or file of ours is ever taken for one of them. True if standard output was open.
+bool openClosedStandardDescriptors();
 // Lets through the quit signals that a parent may have left blocked (a pending one arrives at
 // once): call it once their handlers are in place.
 void unblockQuitSignals();

@@ -39,13 +39,15 @@ constexpr size_t kMostChildDescriptors = 8;
 
 }  // namespace
 
-void openClosedStandardDescriptors()
+bool openClosedStandardDescriptors()
 {
+    bool outputOpen = fcntl(STDOUT_FILENO, F_GETFD) != -1;
     for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // The lowest free descriptor is this one.
         if (open("/dev/null", O_RDWR) != fd) _exit(1);
     }
+    return outputOpen;
 }
 
 void unblockQuitSignals()

@@ -1,7 +1,12 @@
 // window.cpp -- the SDL window, its GL context, and the show's own 1024 x 768 frame
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
+#include <SDL2/SDL_syswm.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +19,32 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool switchedDisplayMode = false;
+
+// A window that the X server destroys under the program (a window manager's kill, a script)
+// makes every later request about it fail; Xlib's own handler would print and exit 1.
+// Those errors mark the window lost instead, and the program ends as for a closed window.
+// The handler goes in before SDL's video starts, so SDL's own handler passes errors on to it
+// and puts it back when the video closes (the last errors come when the connection closes).
+XErrorHandler previousXErrorHandler = nullptr;
+unsigned long xWindow = 0;  // kept after the window closes
+std::atomic<bool> windowLost{false};
+
+int onXError(Display* display, XErrorEvent* error)
+{
+    if (xWindow != 0 && (error->resourceid == xWindow || error->error_code == BadWindow ||
+                         error->error_code == BadDrawable)) {
+        windowLost.store(true);
+        return 0;
+    }
+    return previousXErrorHandler ? previousXErrorHandler(display, error) : 0;
+}
+
+void watchForALostWindow()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) xWindow = info.info.x11.window;
+}
 int showWidth = kFrameWidth;
 int showHeight = kFrameHeight;
 
@@ -187,6 +218,32 @@ bool fail(const char* text, const char* detail)
     return false;
 }
 
+// The display's driver, quietly: the libraries SDL tries on the way print their own lines
+// (a Wayland client without XDG_RUNTIME_DIR), and the program says what it means in one line.
+// Without a display SDL falls back to a driver with no window, which nobody would see (unless
+// SDL_VIDEODRIVER asks for it, as tests do); false then too.
+void installXErrorHandler()
+{
+    if (!previousXErrorHandler) previousXErrorHandler = XSetErrorHandler(onXError);
+}
+
+bool initDisplayDriver()
+{
+    installXErrorHandler();
+    std::fflush(stderr);
+    int savedError = dup(STDERR_FILENO);
+    int devNull = open("/dev/null", O_WRONLY);
+    if (savedError >= 0 && devNull >= 0) dup2(devNull, STDERR_FILENO);
+    bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (savedError >= 0 && devNull >= 0) dup2(savedError, STDERR_FILENO);
+    if (devNull >= 0) close(devNull);
+    if (savedError >= 0) close(savedError);
+    if (!ok) return false;
+    std::string driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    return !((driver == "offscreen" || driver == "dummy") && !(asked && *asked));
+}
+
 const char* const kClassError = "Failed To Register The Window Class.";
 const char* const kWindowError = "Window Creation Error.";
 
@@ -196,14 +253,11 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
 {
     showWidth = width;
     showHeight = height;
-    if (mode == WindowMode::Offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(kClassError, "no display");
-    // Without a display SDL falls back to a driver with no window, which nobody would see
-    // (unless SDL_VIDEODRIVER asks for it, as tests do).
-    std::string driver = SDL_GetCurrentVideoDriver();
-    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    bool fallback = (driver == "offscreen" || driver == "dummy") && !(asked && *asked);
-    if (mode != WindowMode::Offscreen && fallback) {
+    if (mode == WindowMode::Offscreen) {
+        // The modes without a window draw offscreen whatever SDL_VIDEODRIVER says.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(kClassError, "no offscreen driver");
+    } else if (!initDisplayDriver()) {
         std::fprintf(stderr, "demo: no display to show the show on; --capture FILE.mp4 or --stills DIR "
                              "--at T renders it without one\n");
         closeShowWindow();
@@ -239,6 +293,7 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
     if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
     if (mode != WindowMode::Offscreen) SDL_RaiseWindow(window);
+    if (mode != WindowMode::Offscreen) watchForALostWindow();
     return true;
 }
 
@@ -275,6 +330,7 @@ void setShowWindowTitle(const std::string& title)
 {
     if (window) SDL_SetWindowTitle(window, title.c_str());
 }
+bool showWindowLost() { return windowLost.load(); }
 
 bool showWindowIsOpen() { return window != nullptr && context != nullptr; }
 

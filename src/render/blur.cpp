@@ -43,7 +43,7 @@ void resetBlurSettings()
     blurTimeAccum = 0;
 }
 
-void renderBlurSource(Timeline& timeline, ColourRGB background)
+void renderBlurSource(Timeline& timeline, const ColourRGB& background)
 {
     glViewport(0, 0, 256, 256);
     timeline.update();

@@ -20,8 +20,9 @@ void newBlurTarget();
 void deleteBlurTarget();  // before its GL context goes
 unsigned int blurTargetTexture();  // the target's GL name; 0 when there is none
 // Draws the current scene into the lower left 256 x 256, copies it into the target, then
-// clears that corner to the background again.
-void renderBlurSource(Timeline& timeline, ColourRGB background);
+// clears that corner to the background again. The background is read after the update: an init
+// that runs in it (a scene switch) may have set a new one.
+void renderBlurSource(Timeline& timeline, const ColourRGB& background);
 // Lays `passes` additive quads over the frame, each zoomed in by `spread` more.
 void drawBlurOverlay(int passes, float spread, Timeline& timeline);
 

@@ -28,7 +28,7 @@ int brightness(const uint8_t* p) { return (p[0] + p[1] + p[2]) / 3; }
 
 int colourfulness(const uint8_t* p) { return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}); }
 
-static Still loadPng(const std::string& path)
+Still loadStill(const std::string& path)
 {
     Still still;
     int channels = 0;
@@ -49,7 +49,7 @@ std::vector<Still> renderShowStills(const std::vector<int>& times, int fps)
                           "' --stills '" + dir + "' --fps " + std::to_string(fps) + " --at " + list + " >/dev/null";
     EXPECT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && " + command).c_str()), 0) << command;
     std::vector<Still> stills;
-    for (int t : times) stills.push_back(loadPng(dir + "/" + std::to_string(t) + ".png"));
+    for (int t : times) stills.push_back(loadStill(dir + "/" + std::to_string(t) + ".png"));
     std::system(("rm -rf '" + dir + "'").c_str());
     return stills;
 }

@@ -33,6 +33,9 @@ struct Still {
 int brightness(const uint8_t* p);     // 0..255
 int colourfulness(const uint8_t* p);  // largest minus smallest channel
 
+// A PNG still (empty, ok() false, where it cannot be read).
+Still loadStill(const std::string& path);
+
 // Runs the demo binary once, its virtual clock at `fps`, and loads the stills at `times`
 // (ms of show time); a still that was not written stays empty (ok() is false).
 std::vector<Still> renderShowStills(const std::vector<int>& times, int fps);
