@@ -35,7 +35,9 @@ long long firstFrameAtOrAfter(long long ms, int fps) { return (ms * fps + 999) /
 class VideoCapture : public FrameObserver {
 public:
     VideoCapture(const Options& options, std::string partialFile)
-        : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
+        : fps_(options.fps), width_(options.width > 0 ? options.width : kFrameWidth),
+          height_(options.width > 0 ? options.height : kFrameHeight), target_(options.captureFile),
+          partial_(std::move(partialFile)),
           fromMs_(std::max(0LL, options.fromMs)),
           endMs_(options.untilMs >= 0 ? options.untilMs : static_cast<long long>(showDurationMs()))
     {
@@ -50,7 +52,7 @@ public:
         std::vector<std::string> argv = {
             "ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
             "-probesize", "32", "-f", "rawvideo", "-pix_fmt", "rgb24",
-            "-video_size", std::to_string(frameWidth()) + "x" + std::to_string(frameHeight()),
+            "-video_size", std::to_string(width_) + "x" + std::to_string(height_),
             "-framerate", std::to_string(fps_), "-i", "pipe:0",
             "-probesize", "32", "-analyzeduration", "0", "-f", "s16le",
             "-ar", std::to_string(kSoundtrackRate), "-ac", "1", "-i", "pipe:3",
@@ -167,6 +169,7 @@ private:
     }
 
     int fps_;
+    int width_, height_;  // the read-back's pixels
     std::string target_, partial_;
     long long fromMs_, endMs_;
     long long firstFrame_ = 0, plannedFrames_ = 0;

@@ -40,7 +40,7 @@ public:
             }
             std::string path = dir_ + "/" + std::to_string(times_[next_]) + ".png";
             std::string reason;
-            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight(), reason)) {
+            if (!writeFramePng(path, pixels_, outputWidth(), outputHeight(), reason)) {
                 std::fprintf(stderr, "demo: could not write %s (%s)\n", path.c_str(), reason.c_str());
                 failed_ = true;
                 return false;
@@ -76,7 +76,8 @@ public:
     static constexpr int kColumns = 4;
     static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
 
-    ContactSheet(std::string file, std::vector<unsigned> times) : file_(std::move(file)), times_(std::move(times))
+    ContactSheet(std::string file, std::vector<unsigned> times, int width, int height)
+        : file_(std::move(file)), times_(std::move(times)), width_(width), height_(height)
     {
         int rows = (static_cast<int>(times_.size()) + kColumns - 1) / kColumns;
         sheetWidth_ = kColumns * tileWidth();
@@ -110,8 +111,8 @@ public:
     }
 
 private:
-    static int tileWidth() { return kFrameWidth / kShrink; }
-    static int tileHeight() { return kFrameHeight / kShrink; }
+    int tileWidth() const { return width_ / kShrink; }
+    int tileHeight() const { return height_ / kShrink; }
 
     // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
     void placeTile(size_t index)
@@ -125,7 +126,7 @@ private:
                     int sum = 0;
                     for (int dy = 0; dy < kShrink; ++dy)
                         for (int dx = 0; dx < kShrink; ++dx)
-                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * kFrameWidth + x * kShrink + dx) * 3 + c];
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * width_ + x * kShrink + dx) * 3 + c];
                     sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
                         static_cast<uint8_t>(sum / (kShrink * kShrink));
                 }
@@ -133,6 +134,7 @@ private:
 
     std::string file_;
     std::vector<unsigned> times_;
+    int width_, height_;  // the read-back's pixels
     size_t next_ = 0;
     int sheetWidth_ = 0, sheetHeight_ = 0;
     std::vector<uint8_t> sheet_;
@@ -279,9 +281,9 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
         return std::make_unique<StillsWriter>(options.stillsDir, options.stillTimes);
     }
     case RunMode::ContactSheet:
-        return std::make_unique<ContactSheet>(options.sheetFile, options.stillTimes.empty()
-                                                                     ? defaultSheetTimes()
-                                                                     : options.stillTimes);
+        return std::make_unique<ContactSheet>(
+            options.sheetFile, options.stillTimes.empty() ? defaultSheetTimes() : options.stillTimes,
+            options.width > 0 ? options.width : kFrameWidth, options.width > 0 ? options.height : kFrameHeight);
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:

@@ -21,7 +21,14 @@ struct Options {
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
+    int width = 0, height = 0;     // --size WxH; 0: the mode's own size
+    bool sizeScreen = false;       // --size screen: the show's frame follows the drawable
+    int samples = 0;               // --samples N; 0: the mode's own choice
 };
+
+// The largest frame side and the most frame pixels times samples a command line may ask for.
+constexpr int kMaxFrameSide = 16384;
+constexpr long long kMaxFrameSamples = 16384LL * 16384;
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
 // The most show times one --at takes.

@@ -177,9 +177,10 @@ int runProgram(const Options& options)
     }
     installSignalHandlers();
     blurReference = options.referenceBlur;
+    frameRequest = {options.width, options.height, options.sizeScreen, options.samples};
 
     // A window that cannot be made is not a successful run.
-    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
+    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return windowFailureExitCode();
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();
