@@ -44,12 +44,14 @@ void resetBlurSettings()
     blurTimeAccum = 0;
 }
 
-// The source is the same 256 x 256 picture whatever the frame's size: its lines keep the widths
-// they have at kFrameHeight lines.
+// The source is the same 256 x 256 picture whatever the frame's size and samples: its lines
+// keep the widths they have at kFrameHeight lines, and it is drawn without antialiasing (thin
+// lines antialiased would light the glow less).
 void renderBlurSource(Timeline& timeline, ColourRGB background)
 {
     const float frameLineScale = lineScale();
     setLineScale(1);
+    glDisable(GL_MULTISAMPLE);
     glViewport(0, 0, 256, 256);
     timeline.update();
     glBindTexture(GL_TEXTURE_2D, blurTarget.id);
@@ -60,6 +62,7 @@ void renderBlurSource(Timeline& timeline, ColourRGB background)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, frameWidth(), frameHeight());
     setLineScale(frameLineScale);
+    glEnable(GL_MULTISAMPLE);
 }
 
 // The first quad's inset: 0, or the animated one, which grows with the time accumulated
