@@ -231,6 +231,7 @@ public:
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
         std::printf("  \"lp_num_threads\": \"%s\",\n  \"cores\": %u,\n", threads ? threads : "unset",
                     std::thread::hardware_concurrency());
+        std::printf("  \"frame\": \"%dx%d\",\n  \"samples\": %d,\n", frameWidth(), frameHeight(), frameSamples());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
         if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);

@@ -28,7 +28,7 @@ struct Options {
 
 // The largest frame side and the most frame pixels times samples a command line may ask for.
 constexpr int kMaxFrameSide = 16384;
-constexpr long long kMaxFrameSamples = 16384LL * 16384;
+constexpr long long kMaxFrameSamples = 1LL << 27;  // 8K with 4 samples; about 800 MB of frame
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
 // The most show times one --at takes.
