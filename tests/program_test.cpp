@@ -102,7 +102,10 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
                          "--benchmark --scene 11", "--benchmark --until 5 --scene 2", "--start soon",
                          "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
                          "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
-                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5"};
+                         "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5", "--benchmark --size 1024",
+                         "--benchmark --size 84x62", "--benchmark --size 16385x768", "--benchmark --size 4x3x2",
+                         "--benchmark --size screen", "--capture x.mp4 --size 1023x768", "--benchmark --samples 0",
+                         "--benchmark --size 16384x12288 --samples 4"};
     std::string tooManyTimes = "--contact-sheet /tmp/s.png --at 0";
     for (int i = 1; i <= 10000; ++i) tooManyTimes += "," + std::to_string(i);
     EXPECT_EQ(runDemo(tooManyTimes).exitCode, 2);
@@ -114,12 +117,16 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     }
 
     // A good one: the still times come sorted, each once.
-    const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};
+    const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d",
+                          "--size", "86x64", "--samples", "4"};
     Options options;
     std::string error;
-    ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
+    ASSERT_TRUE(parseOptions(13, const_cast<char**>(argv), options, error)) << error;
     EXPECT_TRUE(options.mode == RunMode::Stills && options.fps == 30 && options.dataDir == "d");
     EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
+    EXPECT_EQ(options.width, 86);
+    EXPECT_EQ(options.height, 64);
+    EXPECT_EQ(options.samples, 4);
 }
 
 // Frames that no still needs rasterize nothing; the stills must still be the bytes of a run
