@@ -272,7 +272,7 @@ TEST_F(BlurTest, TheGlowHoldsAtAnyFrameSizeAndWithSamples)
     EXPECT_GT(pictures[0].mean(200, 100, 300, 200), 10) << "a glow to compare";
     EXPECT_GT(psnr(pictures[0], pictures[1]), 35) << "with samples";
     EXPECT_NEAR(pictures[2].mean(400, 200, 600, 400), pictures[0].mean(200, 100, 300, 200), 2) << "twice the size";
-    EXPECT_NEAR(pictures[2].mean(620, 420, 840, 640), pictures[0].mean(310, 210, 420, 320), 2) << "the square itself " << pictures[0].mean(0, 0, 1024, 768) << " " << pictures[2].mean(0, 0, 2048, 1536);
+    EXPECT_NEAR(pictures[2].mean(620, 420, 840, 640), pictures[0].mean(310, 210, 420, 320), 2) << "the square itself";
 }
 
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
