@@ -46,7 +46,9 @@ bool fitFrame(bool live)
     if (followsDrawable(live)) {
         int drawableWidth = 0, drawableHeight = 0;
         drawableSize(drawableWidth, drawableHeight);
-        pictureInside(drawableWidth, drawableHeight, width, height);
+        int pictureWidth = 0, pictureHeight = 0;
+        pictureInside(drawableWidth, drawableHeight, pictureWidth, pictureHeight);
+        if (pictureHeight >= 64) width = pictureWidth, height = pictureHeight;
         followDrawable(true);
     }
     if (std::max(width, height) > maxFrameSide()) {
