@@ -48,7 +48,10 @@ bool fitFrame(bool live)
         drawableSize(drawableWidth, drawableHeight);
         int pictureWidth = 0, pictureHeight = 0;
         pictureInside(drawableWidth, drawableHeight, pictureWidth, pictureHeight);
-        if (pictureHeight >= 64) width = pictureWidth, height = pictureHeight;
+        if (pictureHeight >= 64) {
+            width = pictureWidth;
+            height = pictureHeight;
+        }
         followDrawable(true);
     }
     if (std::max(width, height) > maxFrameSide()) {
