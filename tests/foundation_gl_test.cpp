@@ -26,7 +26,8 @@ TEST_F(GlTest, OverlayCoversTheFrameTopLeftFirstAndRestoresMatrices)
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_TRUE(mode == GL_MODELVIEW && std::equal(before, before + 16, after));
+    EXPECT_EQ(mode, GLint(GL_MODELVIEW));
+    EXPECT_TRUE(std::equal(before, before + 16, after));
 
     Still frame = readTestFrame();
     EXPECT_GT(frame.at(2, 2)[0], 250);

@@ -18,7 +18,10 @@ namespace {
 
 void expectIndicesInRange(const Mesh& m)
 {
-    for (int i = 0; i < 3 * m.triangleCount; ++i) ASSERT_TRUE(m.triangles[i] >= 0 && m.triangles[i] < m.vertexCount) << i;
+    for (int i = 0; i < 3 * m.triangleCount; ++i) {
+        ASSERT_GE(m.triangles[i], 0) << i;
+        ASSERT_LT(m.triangles[i], m.vertexCount) << i;
+    }
 }
 
 // Largest difference of position or normal between two meshes of the same size.
@@ -41,7 +44,8 @@ TEST(Generators, CountsPolesSeamsAndNormals)
     Mesh empty;
     EXPECT_FALSE(empty.allocateVertices(0) || empty.allocateTriangles(-1));
     makeSupershape(&empty, 1, 0);
-    EXPECT_TRUE(empty.vertices == nullptr && empty.triangles == nullptr);
+    EXPECT_EQ(empty.vertices, nullptr);
+    EXPECT_EQ(empty.triangles, nullptr);
 
     // resolution, vertices, triangles, for every type
     const int counts[3][3] = {{10, 120, 200}, {20, 440, 800}, {40, 1680, 3200}};
@@ -51,22 +55,29 @@ TEST(Generators, CountsPolesSeamsAndNormals)
             makeSupershape(&mesh, type, count[0]);
             ASSERT_EQ(std::make_pair(mesh.vertexCount, mesh.triangleCount), std::make_pair(count[1], count[2]));
             expectIndicesInRange(mesh);
-            for (int i = 0; i < count[0]; ++i)  // row 0 is the +y pole
-                EXPECT_TRUE(mesh.vertices[i].x == 0 && mesh.vertices[i].z == 0) << type << " " << i;
+            for (int i = 0; i < count[0]; ++i) {  // row 0 is the +y pole
+                EXPECT_EQ(mesh.vertices[i].x, 0) << type << " " << i;
+                EXPECT_EQ(mesh.vertices[i].z, 0) << type << " " << i;
+            }
         }
 
     Mesh sphere;
     makeSupershape(&sphere, 3, 10);
     for (int k = 0; k < sphere.vertexCount; ++k) EXPECT_NEAR(Vector3(sphere.vertices[k]).length(), 4.0f, 1e-5f);
     // Rows 10 and 11 lie past the -y pole (theta = 3.145 and 3.4595 > pi): at phi = 0, x < 0.
-    EXPECT_TRUE(sphere.vertices[90].x > 0 && sphere.vertices[100].x < 0 && sphere.vertices[110].x < sphere.vertices[100].x);
+    EXPECT_GT(sphere.vertices[90].x, 0);
+    EXPECT_LT(sphere.vertices[100].x, 0);
+    EXPECT_LT(sphere.vertices[110].x, sphere.vertices[100].x);
     const int32_t* lastCell = sphere.triangles + 6 * 9;  // the seam joins vertex 9 to the next row's first
-    EXPECT_TRUE(lastCell[0] == 9 && lastCell[1] == 10 && lastCell[2] == 19);
+    EXPECT_EQ(lastCell[0], 9);
+    EXPECT_EQ(lastCell[1], 10);
+    EXPECT_EQ(lastCell[2], 19);
 
     Mesh ring;
     makeRing(&ring);
     ASSERT_EQ(ring.vertexCount, 12);
-    EXPECT_TRUE(ring.vertices[0].y == 3 && ring.normals[0].y == 4);
+    EXPECT_EQ(ring.vertices[0].y, 3);
+    EXPECT_EQ(ring.normals[0].y, 4);
     EXPECT_NEAR(ring.vertices[11].x, -3 * 0.0031853, 1e-4);  // 6.28 rad: just short of closing
 }
 
@@ -79,7 +90,9 @@ TEST(Generators, TerrainGridAndLakes)
     expectIndicesInRange(terrain);
     for (int k : {0, 81, 6399}) {
         const Vertex& v = terrain.vertices[k];
-        EXPECT_TRUE(v.y == -100 && v.x == 2.0f * (k % 80) && v.z == 2.0f * (k / 80)) << k;
+        EXPECT_EQ(v.y, -100) << k;
+        EXPECT_EQ(v.x, 2.0f * (k % 80)) << k;
+        EXPECT_EQ(v.z, 2.0f * (k / 80)) << k;
         EXPECT_NEAR(terrain.extras[k].s + terrain.extras[k].t, (k / 80 + k % 80) / 80.0f, 1e-5f) << k;
     }
     const int32_t first[6] = {81, 1, 0, 0, 80, 81};  // first cell (c = 1, r = 0); 2 x 79 x 79 filled
@@ -157,7 +170,9 @@ TEST(Trails, PointsChaseTheirLeaderPositionOnly)
     const float look[6] = {0.3f, 0.6f, 0.9f, 0.123f, 0.7f, -3.1f};  // r, g, b, a, u, v
     std::memcpy(&follower.r, look, sizeof look);
     followPoint(follower, leader, 4);
-    EXPECT_TRUE(follower.x == 1 && follower.y == 2 && follower.z == -3);
+    EXPECT_EQ(follower.x, 1);
+    EXPECT_EQ(follower.y, 2);
+    EXPECT_EQ(follower.z, -3);
     EXPECT_EQ(std::memcmp(&follower.r, look, sizeof look), 0);
 
     std::vector<Vertex> points(15);

@@ -38,8 +38,14 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
         recordCameraPathClick();
         EXPECT_EQ(cameraPathPointCount, i + 1);
         const Vertex &e = cameraPath->eyePoints[i], &a = cameraPath->anglePoints[i];
-        EXPECT_TRUE(e.x == 100.0f + i && e.z == 300.0f + i && e.r == 0.5f) << i;
-        EXPECT_TRUE(a.x == 10.0f * i && a.y == 20.0f * i && a.z == -30.0f * i && a.r == 1 && a.u == 0) << i;
+        EXPECT_EQ(e.x, 100.0f + i) << i;
+        EXPECT_EQ(e.z, 300.0f + i) << i;
+        EXPECT_EQ(e.r, 0.5f) << i;
+        EXPECT_EQ(a.x, 10.0f * i) << i;
+        EXPECT_EQ(a.y, 20.0f * i) << i;
+        EXPECT_EQ(a.z, -30.0f * i) << i;
+        EXPECT_EQ(a.r, 1) << i;
+        EXPECT_EQ(a.u, 0) << i;
     }
     EXPECT_EQ(cameraPathEyeSamples, samplesBefore) << "recording alone does not re-sample";
 
@@ -60,7 +66,9 @@ TEST(Recorder, RecordsThenResamplesAndCarriesTheCountOn)
         recordCameraPathClick();
     }
     EXPECT_EQ(cameraPathPointCount, 6);
-    EXPECT_TRUE(cameraPath->eyePoints[3].x == 3 && cameraPath->eyePoints[4].x == 4 && cameraPath->anglePoints[5].z == 5);
+    EXPECT_EQ(cameraPath->eyePoints[3].x, 3);
+    EXPECT_EQ(cameraPath->eyePoints[4].x, 4);
+    EXPECT_EQ(cameraPath->anglePoints[5].z, 5);
     recordCameraPathClick();
     EXPECT_EQ(cameraPathEyeSampleCount, 200);
     EXPECT_EQ(cameraPathAngleSampleCount, 298);

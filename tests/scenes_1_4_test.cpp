@@ -27,7 +27,7 @@ void loadStraightPath(int pointCount)
 
 }  // namespace
 
-// ---- entry 1: the spin and its reset windows (400-500, 1700-1800, ... 4900-5000) ---------
+// ---- scene 1: the spin and its reset windows (400-500, 1700-1800, ... 4900-5000) ---------
 
 TEST(CubeCloudSpin, TurnsPerCallAndResetsOnlyStrictlyInsideEachWindowInTurn)
 {
@@ -55,10 +55,10 @@ TEST(CubeCloudSpin, TurnsPerCallAndResetsOnlyStrictlyInsideEachWindowInTurn)
     }
 }
 
-// ---- entries 2 and 3: the end of each flight ---------------------------------------------
+// ---- scenes 2 and 3: the end of each flight ---------------------------------------------
 
-// On a straight path of five points (samples 0 .. 149): entry 2 takes one sample a call up to
-// sample 50 n - 150 = 100 and then keeps taking it, whatever moved the camera; entry 3 takes two
+// On a straight path of five points (samples 0 .. 149): scene 2 takes one sample a call up to
+// sample 50 n - 150 = 100 and then keeps taking it, whatever moved the camera; scene 3 takes two
 // a call while below 50 (n - 2) = 150, then leaves the camera alone. Two points give no samples.
 TEST(TunnelFlights, EachFlightRestsAtItsEnd)
 {
@@ -91,11 +91,11 @@ TEST(TunnelFlights, EachFlightRestsAtItsEnd)
     }
 }
 
-// ---- the show from entry 1 to entry 4, as a viewer sees it --------------------------------
+// ---- the show from scene 1 to scene 4, as a viewer sees it --------------------------------
 
-// At 10 frames a second every entry start falls on a frame; the paths and the triangles simply
-// move less far. Times are ms after (or, negative, before the end of) the entries' starts.
-TEST(ShowEntries1To4, WhatAViewerSees)
+// At 10 frames a second every scene start falls on a frame; the paths and the triangles simply
+// move less far. Times are ms after (or, negative, before the end of) the scenes' starts.
+TEST(ShowScenes1To4, WhatAViewerSees)
 {
     auto at = [](int scene, int ms) { return static_cast<int>(sceneStartMs(scene)) + ms; };
     const std::vector<int> times = {at(1, 2000), at(1, 10000), at(2, -800), at(2, 1200), at(2, 9200), at(3, -800),
@@ -105,7 +105,7 @@ TEST(ShowEntries1To4, WhatAViewerSees)
     auto dark = [](const uint8_t* p) { return brightness(p) < 60; };
     auto coloured = [](const uint8_t* p) { return colourfulness(p) > 60; };
 
-    // Entry 1: white wire cubes glowing on black; the logo strip in colour at the right edge.
+    // Scene 1: white wire cubes glowing on black; the logo strip in colour at the right edge.
     for (int i : {0, 1}) {
         SCOPED_TRACE(times[i]);
         const Still& s = stills[i];
@@ -115,12 +115,12 @@ TEST(ShowEntries1To4, WhatAViewerSees)
     }
     EXPECT_GT(stills[0].mean(384, 256, 640, 512), 150);  // the glow at the centre
     EXPECT_GT(stills[0].share(0, 0, 120, 120, dark), 0.5);
-    // From 10 s into the entry the glow's inset grows: the picture floods with light.
+    // From 10 s into the scene the glow's inset grows: the picture floods with light.
     EXPECT_GT(stills[2].mean(0, 0, 880, 768), stills[1].mean(0, 0, 880, 768) + 20);
     EXPECT_GT(stills[2].share([](const uint8_t* p) { return brightness(p) > 200; }), 0.5);
 
-    // Entries 2 and 3: from inside the tubes their walls fill the middle of the picture; the
-    // first wears the earthy terrain texture (not the black copy that the blur pass of entry
+    // Scenes 2 and 3: from inside the tubes their walls fill the middle of the picture; the
+    // first wears the earthy terrain texture (not the black copy that the blur pass of scene
     // 2's first frame left bound), the second the grey panels.
     auto earthy = [](const uint8_t* p) { return p[0] > p[2] + 25; };
     for (int i = 3; i <= 8; ++i) {
@@ -137,7 +137,7 @@ TEST(ShowEntries1To4, WhatAViewerSees)
         }
     }
 
-    // Entry 4: lit cubes on black in a grey glow, without colour.
+    // Scene 4: lit cubes on black in a grey glow, without colour.
     for (int i : {9, 10, 11}) {
         SCOPED_TRACE(times[i]);
         EXPECT_LT(stills[i].share(coloured), 0.001);

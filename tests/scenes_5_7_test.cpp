@@ -22,7 +22,7 @@ TEST_F(GlTest, MorphFlightOrbitsTheShapeOnce)
     setUpWorldOnce();
     scene5Init();
     ASSERT_NE(cameraPath, nullptr);
-    const int flight = 50 * (cameraPath->pointCount - 2);
+    const int flight = cameraPathEyeSampleCount;
     EXPECT_NEAR(flight, 600, 60) << "the flight should last about the scene's ten seconds";
     // Every sample looks at the morph at the origin from close by, clear of its spikes (the
     // largest radius over its keys). A yaw that wraps round between points looks away.
@@ -35,14 +35,17 @@ TEST_F(GlTest, MorphFlightOrbitsTheShapeOnce)
         double pitch = turn.x * M_PI / 180, yaw = turn.y * M_PI / 180, distance = Vector3(eye).length();
         double cosine = -(std::cos(pitch) * (std::sin(yaw) * eye.x + std::cos(yaw) * eye.z) + std::sin(pitch) * eye.y);
         EXPECT_GT(cosine / distance, std::cos(3 * M_PI / 180)) << "sample " << i;
-        EXPECT_TRUE(distance > spikes + 0.5 && distance < 7) << "sample " << i << " at " << distance << " from the morph";
+        EXPECT_GT(distance, spikes + 0.5) << "sample " << i << ": distance from the morph";
+        EXPECT_LT(distance, 7) << "sample " << i << ": distance from the morph";
     }
 
     // The first draw takes the first sample (resting at the end is checked with the other flights).
     scene5Draw(0);
     EXPECT_EQ(cameraPathStep, 1);
     const Vertex& first = cameraPathEyeSamples[0];
-    EXPECT_TRUE(camera.eyeX == first.x && camera.eyeY == first.y && camera.eyeZ == first.z);
+    EXPECT_EQ(camera.eyeX, first.x);
+    EXPECT_EQ(camera.eyeY, first.y);
+    EXPECT_EQ(camera.eyeZ, first.z);
     EXPECT_EQ(camera.rotY, cameraPathAngleSamples[0].y);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));  // as the draw leaves it
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -75,9 +78,9 @@ TEST_F(GlTest, LayeredShellsTriangleWindowAndPullBack)
 }
 
 // The whole show, rendered by the demo binary. At 10 frames a second frames fall on whole 100 ms,
-// so 100 ms before an entry's start is the entry before's last frame (motion per frame is then
+// so 100 ms before a scene's start is the scene before's last frame (motion per frame is then
 // six times slower than at 60).
-TEST(ShowStills, EntriesFiveToSevenShowWhatTheyShould)
+TEST(ShowStills, ScenesFiveToSevenShowWhatTheyShould)
 {
     auto at = [](int scene, int ms) { return static_cast<int>(sceneStartMs(scene)) + ms; };
     const std::vector<int> times = {at(5, 0),    at(5, 700),  at(5, 4700),   at(6, -300), at(6, -100),
@@ -95,19 +98,19 @@ TEST(ShowStills, EntriesFiveToSevenShowWhatTheyShould)
     for (size_t i = 0; i < 10; ++i) {
         SCOPED_TRACE(times[i]);
         const Still& s = stills[i];
-        if (i < 5) {  // entry 5: the dark-red morph inside its green wire shell, on black
+        if (i < 5) {  // scene 5: the dark-red morph inside its green wire shell, on black
             EXPECT_GT(s.share(black), 0.25);
             EXPECT_GT(s.share(reddish), 0.00051);  // about 400 pixels
             EXPECT_GT(s.share(greenish), 0.05);
             EXPECT_EQ(s.share(darkBlue), 0);
-        } else {  // entry 6: the fogged terrain corridor crossed by white streaks
+        } else {  // scene 6: the fogged terrain corridor crossed by white streaks
             EXPECT_GT(s.share(lit), 0.2);
             EXPECT_GT(s.share(black), 0.01);  // the fog's black in the distance
             EXPECT_GT(s.share(white), 0.00102);
             EXPECT_LT(s.share(greenish), 0.00025);  // no wire shell any more
         }
     }
-    // Entry 7's first frame was cleared before its init chose dark blue: black, shells still
+    // Scene 7's first frame was cleared before its init chose dark blue: black, shells still
     // clear. Then dark blue with the shells fading in.
     EXPECT_EQ(stills[10].share(lit), 0);
     EXPECT_GT(stills[10].share(black), 0.9);

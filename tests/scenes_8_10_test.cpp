@@ -35,12 +35,12 @@ bool projectsIntoPicture(double x, double y, double z)
 
 }  // namespace
 
-// ---- entry 8 -----------------------------------------------------------------------------
+// ---- scene 8 -----------------------------------------------------------------------------
 
 TEST_F(GlTest, SplineRingsApproachThenFadeToBlack)
 {
     setUpWorldOnce();
-    glEnable(GL_CULL_FACE);  // as entry 6 leaves it; the darkening quad must still be drawn
+    glEnable(GL_CULL_FACE);  // as scene 6 leaves it; the darkening quad must still be drawn
     // The camera closes in by ms / 100 a frame, during the first second only and only while z < -8.
     drawSceneFrame(scene8Draw, 0, scene8Init);
     EXPECT_FLOAT_EQ(camera.eyeZ, -108);
@@ -65,7 +65,7 @@ TEST_F(GlTest, SplineRingsApproachThenFadeToBlack)
     EXPECT_GT(drawSceneStill(scene8Draw, 6001).share(black), 0.999);
 }
 
-// ---- entry 9 -----------------------------------------------------------------------------
+// ---- scene 9 -----------------------------------------------------------------------------
 
 // One sample a frame up to the path's end, then the camera rests there (as after the other
 // flights through the shared path step).
@@ -74,7 +74,7 @@ TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
     setUpWorldOnce();
     Still picture = drawSceneStill(scene9Draw, 0, scene9Init);
     ASSERT_NE(cameraPath, nullptr);
-    const int samples = 50 * (cameraPath->pointCount - 2);
+    const int samples = cameraPathEyeSampleCount;
     for (int frame = 0; frame <= samples + 10; ++frame) {
         if (frame % 300 == 0) {
             if (frame > 0) picture = drawSceneStill(scene9Draw, msOfFrame(frame));
@@ -86,10 +86,11 @@ TEST_F(GlTest, RibbonWindsOnBlackAndTheCameraStopsAtThePathEnd)
         ASSERT_EQ(cameraPathStep, std::min(frame + 1, samples)) << frame;
     }
     const Vertex last = cameraPathEyeSamples[samples - 1];
-    EXPECT_TRUE(camera.eyeX == last.x && camera.eyeZ == last.z);
+    EXPECT_EQ(camera.eyeX, last.x);
+    EXPECT_EQ(camera.eyeZ, last.z);
 }
 
-// ---- entry 10 ----------------------------------------------------------------------------
+// ---- scene 10 ----------------------------------------------------------------------------
 
 TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
 {
@@ -104,7 +105,7 @@ TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
 
     // Past the end of the path the camera rests and the swarm leads from the last sample.
     ASSERT_NE(cameraPath, nullptr);
-    const int samples = 50 * (cameraPath->pointCount - 2);
+    const int samples = cameraPathEyeSampleCount;
     cameraPathStep = samples - 2;
     for (int i = 0; i < 3; ++i) drawSceneFrame(scene10Draw, 13000);
     EXPECT_EQ(cameraPathStep, samples);
@@ -128,7 +129,7 @@ TEST_F(GlTest, LastTubeWithTheSwarmAndTheGreyVeil)
     EXPECT_NEAR(gain[2], gain[0], 0.15 * gain[0]);
 }
 
-// ---- the whole show, by the program itself: every entry starts exactly on a frame --------
+// ---- the whole show, by the program itself: every scene starts exactly on a frame --------
 
 TEST(ShowLateScenes, StartOnTimeAndLeaveOnlyTheBackground)
 {
@@ -137,10 +138,10 @@ TEST(ShowLateScenes, StartOnTimeAndLeaveOnlyTheBackground)
     const std::vector<int> times = {at(8, 0), at(9, 0), at(10, 100), end - 100, end};
     std::vector<Still> s = renderShowStills(times, 10);
     for (size_t i = 0; i < s.size(); ++i) ASSERT_TRUE(s[i].ok()) << times[i];
-    EXPECT_GT(s[0].share(green), 0.0005) << "entry 8 begins with the green rings";
-    EXPECT_GT(s[1].share(bright), 0.01) << "entry 9 begins with the ribbon";
+    EXPECT_GT(s[0].share(green), 0.0005) << "scene 8 begins with the green rings";
+    EXPECT_GT(s[1].share(bright), 0.01) << "scene 9 begins with the ribbon";
     EXPECT_GT(s[1].share(black), 0.5);
-    EXPECT_LT(s[2].share(black), 0.05) << "entry 10 begins inside the tube";
+    EXPECT_LT(s[2].share(black), 0.05) << "scene 10 begins inside the tube";
     EXPECT_GT(s[3].mean(), 20);
     EXPECT_EQ(s[4].share(black), 1.0) << "after the show only the background";
 }

@@ -100,7 +100,9 @@ TEST(SplinePathFile, BrokenFilesKeepTheProvisionalPath)
         Vertex *eyes = nullptr, *angles = nullptr;
         int32_t n = -5;
         EXPECT_FALSE(decodeCmvm(bytes.data(), bytes.size(), eyes, angles, n)) << what;
-        EXPECT_TRUE(eyes == nullptr && angles == nullptr && n == -5) << what;
+        EXPECT_EQ(eyes, nullptr) << what;
+        EXPECT_EQ(angles, nullptr) << what;
+        EXPECT_EQ(n, -5) << what;
     }
 
     // Missing, a folder, a FIFO nobody writes (refused at once, not waited on).
@@ -146,7 +148,8 @@ TEST(SplinePathShared, LoadLookUpAndApply)
     ASSERT_TRUE(eyeSampleClamped(99, last));
     for (int i : {100, 100000}) {
         ASSERT_TRUE(eyeSampleClamped(i, v));
-        EXPECT_TRUE(v.x == last.x && v.z == last.z) << i;
+        EXPECT_EQ(v.x, last.x) << i;
+        EXPECT_EQ(v.z, last.z) << i;
     }
 
     camera = Camera();

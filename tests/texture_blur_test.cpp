@@ -119,8 +119,8 @@ protected:
     }
     void TearDown() override { resetBlurSettings(); }
 
-    TimelineEntry entry{drawYellowSquare, nullptr, 100000};
-    Timeline timeline{&entry, 1};
+    TimelineScene scene{drawYellowSquare, nullptr, 100000};
+    Timeline timeline{&scene, 1};
 };
 
 // One message box with this caption and, unless empty, this text.
@@ -183,14 +183,19 @@ TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
     for (auto* t : {&terrainTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
     std::ifstream map(fs::path(testDataDir()) / "mapclr.raw", std::ios::binary);
     EXPECT_EQ(Bytes(colourMap.get(), colourMap.get() + kColourMapBytes), Bytes(std::istreambuf_iterator<char>(map), {}));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && !glIsEnabled(GL_LIGHT0) && !glIsEnabled(GL_LIGHT1));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
 }
 
 TEST_F(BlurTest, QuadsStepInwardAndFadeOut)
 {
     std::vector<OverlayQuad> quads = overlayQuads(15, 0.01f, timeline);
     ASSERT_EQ(quads.size(), 15u);
-    for (int i = 0; i < 15; ++i) EXPECT_TRUE(std::fabs(quads[i].inset - 0.01 * i) < 1e-5 && std::fabs(quads[i].outer - (1 - 0.01 * i)) < 1e-5) << i;
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_NEAR(quads[i].inset, 0.01 * i, 1e-5) << i;
+        EXPECT_NEAR(quads[i].outer, 1 - 0.01 * i, 1e-5) << i;
+    }
     EXPECT_NEAR(quads.front().alpha, 0.2, 1e-5);
     EXPECT_NEAR(quads.back().alpha, 0.2 / 15, 1e-5);
 
@@ -214,7 +219,8 @@ TEST_F(BlurTest, AnimatedInsetRestsTwoFramesThenGrowsUpToItsLimit)
         firstInsets.push_back(overlayQuads(2, 0.01f, timeline).at(0).inset);
     }
     EXPECT_EQ(std::vector<float>(firstInsets.begin(), firstInsets.begin() + 2), std::vector<float>(2, 0.0f));
-    EXPECT_TRUE(firstInsets[2] > 0 && firstInsets[3] > firstInsets[2]) << firstInsets[2] << " " << firstInsets[3];
+    EXPECT_GT(firstInsets[2], 0);
+    EXPECT_GT(firstInsets[3], firstInsets[2]);
     EXPECT_FLOAT_EQ(blurInset, firstInsets[3]);
 
     // Past 0.45 it stays; with the animation off the first inset is 0 and the value is kept.
@@ -277,6 +283,7 @@ TEST_F(BlurTest, TheGlowHoldsAtAnyFrameSizeAndWithSamples)
 
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
 {
+    glColor4f(1, 1, 1, 1);  // as a fresh context has it when the show starts; the texture modulates it
     hiphopTexture = std::make_unique<Texture>();
     hiphopTexture->loadBitmap((testDataDir() + "/hiphop.bmp").c_str());
 

@@ -1,18 +1,22 @@
 // timeline_test.cpp -- scene switching, the frame clock and the random sequence, on a scripted clock
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 #include "world/random.h"
 
 namespace {
 
 std::string calls;                     // what the updates did: "i1 d1@0" = init 1, draw 1 at 0 ms
-uint32_t initCost[4] = {0, 0, 0, 0};  // scripted ms each entry's init takes
+uint32_t initCost[4] = {0, 0, 0, 0};  // scripted ms each scene's init takes
 uint32_t now = 0;
 
 template <int N>
@@ -34,16 +38,16 @@ struct Script {
     std::vector<std::pair<uint32_t, const char*>> steps;  // ms after the start, the calls of one update then
 };
 
-// Four entries of 10000, 2000, 3000 and 500 ms; entry 2 has no init.
+// Four scenes of 10000, 2000, 3000 and 500 ms; scene 2 has no init.
 const Script kScripts[] = {
     {"each boundary hands over at its time and not before", 0, 0,
      {{0, "i0 d0@0"}, {9999, "d0@9999"}, {10000, "i1 d1@0"}, {10001, "d1@1"}, {11999, "d1@1999"},
       {12000, "d2@0"}, {14999, "d2@2999"}, {15000, "i3 d3@0"}, {15499, "d3@499"}, {15500, ""},
       {15501, ""}, {1000000, ""}}},
-    {"entry 0's init counts against it, later inits do not", 400, 700,
+    {"scene 0's init counts against it, later inits do not", 400, 700,
      {{0, "i0 d0@400"}, {9999, "d0@9999"}, {10000, "i1 d1@0"}, {12000, "d2@0"}, {15000, "i3 d3@0"},
       {16199, "d3@499"}, {16200, ""}}},
-    {"a late update hands over then, and passes one entry at most", 0, 0,
+    {"a late update hands over then, and passes one scene at most", 0, 0,
      {{0, "i0 d0@0"}, {10001, "i1 d1@0"}, {10002, "d1@1"}, {10002, "d1@1"}, {30000, "d2@0"},
       {30000, "d2@0"}}},
 };
@@ -56,13 +60,13 @@ class TimelineTest : public ::testing::TestWithParam<uint32_t> {};
 TEST_P(TimelineTest, PlaysEveryScriptedUpdate)
 {
     for (const Script& script : kScripts) {
-        TimelineEntry entries[4];
-        Timeline timeline{entries, 4};
+        TimelineScene scenes[4];
+        Timeline timeline{scenes, 4};
         const uint32_t durations[4] = {10000, 2000, 3000, 500};
         void (*draws[4])(uint32_t) = {recordDraw<0>, recordDraw<1>, recordDraw<2>, recordDraw<3>};
         void (*inits[4])() = {recordInit<0>, recordInit<1>, nullptr, recordInit<3>};
         for (int i = 0; i < 4; ++i) {
-            timeline.setEntry(i, durations[i], draws[i]);
+            timeline.setScene(i, durations[i], draws[i]);
             timeline.setInit(i, inits[i]);
         }
         initCost[0] = script.initCost0;
@@ -89,7 +93,8 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     for (auto [tick, gap] : {std::pair<uint32_t, uint32_t>{1000, 0}, {1040, 40}, {21040, 20000}, {21040, 0}, {0xFFFFFFF0u, 0}, {0x10, 32}}) {
         setScriptedTicks(tick);
         const uint32_t elapsed = FrameClock::elapsed();
-        EXPECT_TRUE(tick == 0xFFFFFFF0u || elapsed == gap) << tick << ": " << elapsed;  // the jump to the wrap unchecked
+        if (tick == 0xFFFFFFF0u) continue;  // the jump to the wrap unchecked
+        EXPECT_EQ(elapsed, gap) << "at tick " << tick;
     }
     // The virtual clock: frame k reads floor(k * 1000 / fps), without drift.
     useVirtualClock(60);
@@ -102,4 +107,32 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     for (int value : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(demo::rand(), value);
     demo::resetRandom();
     EXPECT_EQ(demo::rand(), 41);
+}
+
+// The README's table of the scenes: one row per scene of the schedule, in order, with its number,
+// name and start; then the show's end.
+TEST(Schedule, ReadmeListsEveryScene)
+{
+    std::ifstream readme(DEMO_SOURCE_DIR "/README.md");
+    ASSERT_TRUE(readme) << "README.md not found in " DEMO_SOURCE_DIR;
+    std::string line;
+    while (std::getline(readme, line) && line != "## The scenes") {}
+    std::vector<std::vector<std::string>> rows;
+    std::string showEnd;
+    while (std::getline(readme, line) && line.rfind("## ", 0) != 0) {
+        if (line.rfind("The show ends at ", 0) == 0) showEnd = line;
+        if (line.rfind("| ", 0) != 0 || !std::isdigit(static_cast<unsigned char>(line[2]))) continue;
+        std::vector<std::string> cells;
+        std::istringstream cellsOfLine(line.substr(2));
+        for (std::string cell; std::getline(cellsOfLine, cell, '|');) cells.push_back(cell.substr(0, cell.size() - 1));
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), size_t(kSceneCount));
+    for (int i = 0; i < kSceneCount; ++i) {
+        ASSERT_GE(rows[i].size(), 3u) << "row " << i;
+        EXPECT_EQ(rows[i][0], std::to_string(i));
+        EXPECT_EQ(rows[i][1], " " + std::string(kSchedule[i].name)) << "scene " << i;
+        EXPECT_EQ(rows[i][2], " " + std::to_string(sceneStartMs(i))) << "scene " << i;
+    }
+    EXPECT_EQ(showEnd, "The show ends at " + std::to_string(showDurationMs()) + " ms.");
 }

@@ -23,6 +23,8 @@ public:
     // show time before it is drawn, and no frame reads pixels an earlier frame left.
     virtual bool needsPixels(uint32_t /*showMs*/) const { return true; }
     virtual void frameBegins() {}
+    // False: the frame is not drawn at all and the one before is kept (a paused show).
+    virtual bool drawsFrame() const { return true; }
     virtual bool frameDone(Timeline& timeline) = 0;
     // Closes what the observer writes (a video, JSON) once the loop has ended; the exit code.
     virtual int finish(int loopExitCode) { return loopExitCode; }

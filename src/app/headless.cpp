@@ -201,7 +201,7 @@ public:
         }
         if (scene_ >= 0 && timeline.running && timeline.current < scene_) {
             if (timeline.current == scene_ - 1) {
-                const TimelineEntry& before = timeline.entries[scene_ - 1];
+                const TimelineScene& before = timeline.scenes[scene_ - 1];
                 sceneStartMs_ = before.start + before.duration;
             }
             advanceVirtualFrame();

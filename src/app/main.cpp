@@ -4,9 +4,15 @@
 
 #include "app/options.h"
 #include "app/show.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv)
 {
+    // Before anything else: no pipe of ours may become a standard descriptor, and a signal in
+    // the first moments (or around a child's start) ends the program our way.
+    openClosedStandardDescriptors();
+    installSignalHandlers();
+    unblockQuitSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {

@@ -2,8 +2,14 @@
 #include "app/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+
+#include "timeline/schedule.h"
+
+#include "timeline/schedule.h"
 
 const char* const kUsage =
     "usage: demo [options]\n"
@@ -12,6 +18,8 @@ const char* const kUsage =
     "  --start MS            the show from show time MS: fast-forwards there (Escape quits),\n"
     "                        then plays in real time with the soundtrack from the same point\n"
     "  --mode-switch         full screen by switching the display to 1024 x 768\n"
+    "  --edit [--full-screen] the show in a window with the editing keys: pause, seek, a free\n"
+    "                        camera, recording and saving camera paths (see README)\n"
     "  --stills DIR --at T1,T2,...\n"
     "                        no window: writes DIR/<T>.png of the first frame at or after\n"
     "                        each show time T (ms)\n"
@@ -20,12 +28,17 @@ const char* const kUsage =
     "                        the middle of every scene\n"
     "  --capture FILE.mp4 [--from MS] [--until MS]\n"
     "                        no window: renders the show (with its soundtrack) to a video;\n"
-    "                        with --from, from the first frame at or after show time MS\n"
+    "                        with --from, from the first frame at or after show time MS;\n"
+    "                        with --no-sound, the picture alone\n"
+    "  --capture-sound FILE.wav [--from MS] [--until MS]\n"
+    "                        no window: the soundtrack alone, the samples a capture of the\n"
+    "                        same stretch holds\n"
     "  --benchmark [--until MS | --scene N]\n"
     "                        no window: runs the whole show (or on to show time MS, past its\n"
     "                        end) as fast as it can and prints start-up time, per-scene frame\n"
-    "                        times and memory as JSON; with --scene N only scene N (0 to 10)\n"
-    "                        is measured, the scenes before it fast-forwarded\n"
+    "                        times and memory as JSON; with --scene N only scene N (counted\n"
+    "                        from 0 in the show's order) is measured, the scenes before it\n"
+    "                        fast-forwarded\n"
     "  --paint-all-frames    paints every frame: the reference for the fast-forward, in which\n"
     "                        the frames that no output needs rasterize nothing\n"
     "  --fps N               frames per second of the virtual clock in the modes without\n"
@@ -84,6 +97,7 @@ const char* modeFlag(RunMode mode)
     case RunMode::Stills: return "--stills";
     case RunMode::ContactSheet: return "--contact-sheet";
     case RunMode::Capture: return "--capture";
+    case RunMode::CaptureSound: return "--capture-sound";
     case RunMode::Benchmark: return "--benchmark";
     default: return nullptr;
     }
@@ -118,6 +132,23 @@ bool checkSize(const Options& options, std::string& error)
     return error.empty();
 }
 
+// The container is the extension's: one that takes the capture's picture and sound.
+bool checkCaptureName(const std::string& file, std::string& error)
+{
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    size_t dot = name.find_last_of('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".mp4" || extension == ".m4v" || extension == ".mov") return true;
+    error = "--capture takes a file name ending in .mp4, .m4v or .mov, not '" + file + "'";
+    return false;
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 // Show time of the first frame at or after `ms` by the virtual clock.
 long long firstFrameTime(long long ms, int fps) { return (ms * fps + 999) / 1000 * 1000 / fps; }
 
@@ -129,6 +160,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
+                          flag == "--capture-sound" ||
                           flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data" ||
                           flag == "--scene" || flag == "--start" || flag == "--size" || flag == "--samples";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
@@ -140,9 +172,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         RunMode before = options.mode;
         if (flag == "--windowed") options.windowed = true;
         else if (flag == "--mode-switch") options.modeSwitch = true;
+        else if (flag == "--edit") options.edit = true;
+        else if (flag == "--full-screen") options.fullScreen = true;
         else if (flag == "--paint-all-frames") options.paintAllFrames = true;
         else if (flag == "--benchmark") options.mode = RunMode::Benchmark;
         else if (flag == "--reference-blur") options.referenceBlur = true;
+        else if (flag == "--no-sound") options.noSound = true;
         else if (flag == "--help" || flag == "-h") options.mode = RunMode::Help;
         else if (flag == "--version") options.mode = RunMode::Version;
         else if (flag == "--data") options.dataDir = value;
@@ -155,6 +190,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         } else if (flag == "--capture") {
             options.mode = RunMode::Capture;
             options.captureFile = value;
+        } else if (flag == "--capture-sound") {
+            options.mode = RunMode::CaptureSound;
+            options.soundFile = value;
         } else if (flag == "--at") {
             haveAt = true;
             if (!parseTimes(value, options.stillTimes)) {
@@ -169,8 +207,9 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             haveFrom = true;
             if (!parseShowTime(flag, value, options.fromMs, error)) return false;
         } else if (flag == "--scene") {
-            if (!parseNumber(value, 0, 10, number)) {
-                error = "--scene takes a scene number from 0 to 10, not '" + value + "'";
+            if (!parseNumber(value, 0, kSceneCount - 1, number)) {
+                error = "--scene takes a scene number from 0 to " + std::to_string(kSceneCount - 1) + ", not '" +
+                        value + "'";
                 return false;
             }
             options.scene = static_cast<int>(number);
@@ -205,8 +244,22 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             return false;
         }
     }
-    if (haveFrom && options.mode != RunMode::Capture) {
-        error = "--from goes with --capture FILE";
+    bool capturing = options.mode == RunMode::Capture || options.mode == RunMode::CaptureSound;
+    if (haveFrom && !capturing) {
+        error = "--from goes with --capture FILE or --capture-sound FILE";
+        return false;
+    }
+    if (options.noSound && options.mode != RunMode::Capture) {
+        error = "--no-sound goes with --capture FILE";
+        return false;
+    }
+    if (options.mode == RunMode::CaptureSound && !endsWith(options.soundFile, ".wav")) {
+        error = "--capture-sound takes a file name ending in .wav, not '" + options.soundFile + "'";
+        return false;
+    }
+    if (options.mode == RunMode::Capture && !checkCaptureName(options.captureFile, error)) return false;
+    if (firstFrameTime(options.fromMs, options.fps) >= showDurationMs()) {
+        error = "--from must come before the show's end (" + std::to_string(showDurationMs()) + " ms)";
         return false;
     }
     if (options.untilMs >= 0 && options.untilMs <= firstFrameTime(options.fromMs, options.fps)) {
@@ -224,6 +277,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
     }
     if (options.scene >= 0 && (options.mode != RunMode::Benchmark || options.untilMs >= 0)) {
         error = "--scene goes with --benchmark, without --until";
+        return false;
+    }
+    if (options.edit && (options.mode != RunMode::Show || options.windowed || options.modeSwitch)) {
+        error = "--edit goes with the show alone (windowed; --full-screen for full screen)";
+        return false;
+    }
+    if (options.fullScreen && !options.edit) {
+        error = "--full-screen goes with --edit";
         return false;
     }
     if (options.startMs >= 0 && options.mode != RunMode::Show) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-enum class RunMode { Show, Stills, ContactSheet, Capture, Benchmark, Help, Version };
+enum class RunMode { Show, Stills, ContactSheet, Capture, CaptureSound, Benchmark, Help, Version };
 
 struct Options {
     RunMode mode = RunMode::Show;
@@ -14,6 +14,8 @@ struct Options {
     std::string stillsDir;
     std::vector<unsigned> stillTimes;  // ms since the first frame, ascending
     std::string captureFile;
+    bool noSound = false;   // --capture: the picture alone
+    std::string soundFile;  // --capture-sound: the soundtrack alone, as a capture sends it
     std::string sheetFile;
     long long untilMs = -1;  // -1: until the last scene has ended
     long long fromMs = 0;    // a capture's first frame: the first at or after this show time
@@ -21,6 +23,8 @@ struct Options {
     bool paintAllFrames = false;  // no fast-forward: every frame is painted
     int scene = -1;                // --benchmark: only this scene is measured; -1: all
     long long startMs = -1;        // the show: fast-forward to this show time, then real time
+    bool edit = false;             // the show with the editing keys, windowed
+    bool fullScreen = false;       // --edit: full screen at the desktop's size instead
     int width = 0, height = 0;     // --size WxH; 0: the mode's own size
     bool sizeScreen = false;       // --size screen: the show's frame follows the drawable
     int samples = 0;               // --samples N; 0: the mode's own choice

@@ -9,8 +9,9 @@ int cameraPathPointCount = 0;
 namespace {
 void recordCameraIntoPoint(SplinePath& path, int index)
 {
-    path.eyePoints[index].setPosition(camera.eyeX, camera.eyeY, camera.eyeZ);
-    path.anglePoints[index] = Vertex(camera.rotX, camera.rotY, camera.rotZ);
+    const Camera& seen = seenCamera();
+    path.eyePoints[index].setPosition(seen.eyeX, seen.eyeY, seen.eyeZ);
+    path.anglePoints[index] = Vertex(seen.rotX, seen.rotY, seen.rotZ);
 }
 }  // namespace
 

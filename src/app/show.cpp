@@ -2,36 +2,25 @@
 #include "app/show.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
+#include "app/capture.h"
+#include "app/editor.h"
 #include "app/frame.h"
 #include "app/headless.h"
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "platform/platform.h"
 #include "render/blur.h"
-#include "scenes/scenes.h"
+#include "scenes/scene_table.h"
 #include "timeline/schedule.h"
 #include "timeline/timeline.h"
 #include "world/world.h"
 
 namespace {
-
-struct SceneEntry {
-    void (*init)();
-    void (*draw)(uint32_t);
-};
-
-const SceneEntry kScenes[kSceneCount] = {
-    {scene0Init, scene0Draw}, {scene1Init, scene1Draw}, {scene2Init, scene2Draw},
-    {scene3Init, scene3Draw}, {scene4Init, scene4Draw}, {scene5Init, scene5Draw},
-    {scene6Init, scene6Draw}, {scene7Init, scene7Draw}, {scene8Init, scene8Draw},
-    {scene9Init, scene9Draw}, {scene10Init, scene10Draw},
-};
 
 // Presents every frame and keeps the soundtrack playing.
 class ScreenPresenter : public FrameObserver {
@@ -112,16 +101,16 @@ std::string absolutePath(const std::string& path)
 
 }  // namespace
 
-// The eleven entries with their durations from the schedule, in order.
-static void fillTimeline(Timeline& timeline)
+// The scenes in the schedule's running order, with their durations.
+void fillTimeline(Timeline& timeline)
 {
-    static TimelineEntry entries[kSceneCount];
-    for (TimelineEntry& entry : entries) entry = TimelineEntry();
-    timeline.entries = entries;
+    static TimelineScene scenes[kSceneCount];
+    for (TimelineScene& scene : scenes) scene = TimelineScene();
+    timeline.scenes = scenes;
     timeline.count = kSceneCount;
     timeline.firstUpdate = true;
     for (int i = 0; i < kSceneCount; ++i) {
-        timeline.setEntry(i, kSceneDurationsMs[i], kScenes[i].draw);
+        timeline.setScene(i, kSchedule[i].durationMs, kScenes[i].draw);
         timeline.setInit(i, kScenes[i].init);
     }
 }
@@ -137,9 +126,13 @@ int messageLoop(Timeline& timeline, FrameObserver& observer, bool paintAllFrames
         }
         setFramePainted(paintAllFrames || observer.needsPixels(tickCount()));
         observer.frameBegins();
-        glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        renderFrame(timeline);
+        if (observer.drawsFrame()) {
+            // renderFrame clears again (alpha 0.5), and that clear decides every pixel: this one
+            // costs a fill and nothing depends on it, not even the alpha, which no blend reads before then.
+            glClearColor(clearColour.r, clearColour.g, clearColour.b, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            renderFrame(timeline);
+        }
         if (!observer.frameDone(timeline)) return 0;
     }
 }
@@ -152,13 +145,22 @@ int runProgram(const Options& options)
     if (!resolved.stillsDir.empty()) resolved.stillsDir = absolutePath(resolved.stillsDir);
     if (!resolved.captureFile.empty()) resolved.captureFile = absolutePath(resolved.captureFile);
     if (!resolved.sheetFile.empty()) resolved.sheetFile = absolutePath(resolved.sheetFile);
-    if (!resolved.dataDir.empty() && chdir(resolved.dataDir.c_str()) != 0) {
+    if (!resolved.soundFile.empty()) resolved.soundFile = absolutePath(resolved.soundFile);
+    if (!resolved.dataDir.empty() && !useWorkingDirectory(resolved.dataDir.c_str())) {
         std::fprintf(stderr, "demo: cannot use the data folder '%s'\n", resolved.dataDir.c_str());
         return 2;
     }
+    if (resolved.mode == RunMode::CaptureSound) return writeCaptureSound(resolved);
 
     std::unique_ptr<FrameObserver> observer;
-    if (headless) {
+    Editor* editor = nullptr;
+    if (resolved.edit) {
+        windowMode = resolved.fullScreen ? WindowMode::FullScreenDesktop : WindowMode::Windowed;
+        auto made = std::make_unique<Editor>(EditorClock::Real, resolved.fps,
+                                             static_cast<uint32_t>(resolved.startMs > 0 ? resolved.startMs : 0));
+        editor = made.get();
+        observer = std::move(made);
+    } else if (headless) {
         observer = makeHeadlessObserver(resolved, processStart);
         if (!observer) return 1;
         useVirtualClock(resolved.fps);
@@ -175,12 +177,12 @@ int runProgram(const Options& options)
             observer = std::make_unique<ScreenPresenter>();
         }
     }
-    installSignalHandlers();
     blurReference = options.referenceBlur;
     frameRequest = {options.width, options.height, options.sizeScreen, options.samples};
 
     // A window that cannot be made is not a successful run.
     if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return windowFailureExitCode();
+    if (editor) editor->install();
     if (!headless) {
         musicPlayer = new MusicPlayer;
         musicPlayer->init();

@@ -5,6 +5,9 @@
 
 struct Timeline;
 
+// The eleven scenes of the show with their durations, before their first frame.
+void fillTimeline(Timeline& timeline);
+
 // Drains all pending messages, then draws one frame; returns the quit message's code, or 0
 // when the observer ends the loop.
 // With `paintAllFrames` every frame is painted, whatever the observer needs.

@@ -86,8 +86,13 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
         closeShowWindow();
         return false;
     }
+    setUpShowContext(frameWidth(), frameHeight());
+    return true;
+}
 
-    glViewport(0, 0, frameWidth(), frameHeight());
+void setUpShowContext(int width, int height)
+{
+    glViewport(0, 0, width, height);
     camera.fovy = 45.0f;
     camera.zNear = 5.0f;
     camera.zFar = 2000.0f;
@@ -96,20 +101,18 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
 
     newBlurTarget();
     setUpWorld();
-    return true;
 }
 
 void destroyWindowAndContext()
 {
     deleteBlurTarget();
+    releaseWorldTextures();
     closeShowWindow();
 }
 
 intptr_t windowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     switch (message) {
-    case WM_ACTIVATE:
-        return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) {
             postQuitMessage(0);

@@ -20,5 +20,7 @@ extern FrameRequest frameRequest;
 // for (one line; windowFailureExitCode gives 2).
 bool createWindowAndContext(const char* title, int width, int height, int bits);
 int windowFailureExitCode();
+// The first perspective, the blur's target and the world, on the current context.
+void setUpShowContext(int width, int height);
 void destroyWindowAndContext();
 intptr_t windowProcedure(uint32_t message, uintptr_t wParam, intptr_t lParam);

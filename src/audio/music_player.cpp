@@ -36,9 +36,13 @@ std::vector<int16_t> decodeSoundtrack(double maxSeconds)
 {
     std::vector<int16_t> samples;
     std::string reason;
-    if (!decodeMp3File(kSoundtrackFile, kSampleRate, maxSeconds, samples, reason)) {
+    bool shortened = false;
+    if (!decodeMp3File(kSoundtrackFile, kSampleRate, maxSeconds, samples, reason, shortened)) {
         reportUnplayableSoundtrack(reason, "the video has a silent soundtrack");
         samples.clear();
+    } else if (shortened) {
+        std::fprintf(stderr, "demo: %s is longer than %.0f s; the video uses its first %.0f s\n", kSoundtrackFile,
+                     maxSeconds, maxSeconds);
     }
     return samples;
 }
@@ -86,6 +90,18 @@ void MusicPlayer::startAt(uint32_t showMs)
 {
     if (!stream || started_) return;
     started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
+    startMusic(stream, showMs / 1000.0);
+}
+
+void MusicPlayer::pause()
+{
+    if (stream && started_) pauseMusic();
+}
+
+void MusicPlayer::restartAt(uint32_t showMs)
+{
+    if (!stream) return;
+    started_ = true;
     startMusic(stream, showMs / 1000.0);
 }
 

@@ -12,6 +12,9 @@ public:
     void play();  // every frame: starts the stream once, later calls leave it playing
     // Starts the stream now, `showMs` into it, for a show that starts late; play leaves it be.
     void startAt(uint32_t showMs);
+    // The editor's pause and seek: the stream held, or (re)started `showMs` into it.
+    void pause();
+    void restartAt(uint32_t showMs);
     // How far the soundtrack has played, in ms; -1 when it is not playing or cannot say.
     double positionMs();
 
@@ -33,6 +36,6 @@ constexpr int kSoundtrackRate = 44100;  // mono, 16-bit
 
 // The player's one line for a soundtrack it cannot play, with what happens instead.
 void reportUnplayableSoundtrack(const std::string& reason, const char* consequence);
-// The soundtrack as the show plays it, decoded whole (at most maxSeconds long) for a capture;
+// The soundtrack as the show plays it, decoded for a capture (its first maxSeconds at most);
 // empty after the player's message when it cannot be played.
 std::vector<int16_t> decodeSoundtrack(double maxSeconds);

@@ -157,6 +157,9 @@ int makeTerrain(Mesh* mesh, int columns, int rows, float spacing, const unsigned
 void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ)
 {
     turnX = turnY = turnZ = 0;
+    // segment / 400 and the like are integer divisions on purpose: the turn holds for hundreds of
+    // segments and then steps, which bends the tube in long straight runs. The camera paths made
+    // by tools/assetgen replay these very steps to follow the tube's centre line.
     if (style == 1) {
         turnX = static_cast<float>(0.25 * std::sin(segment / 400));
         turnY = static_cast<float>(0.5 * std::cos(segment / 500));

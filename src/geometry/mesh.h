@@ -69,4 +69,7 @@ extern bool texturedListPending;
 // The tube's display list records glRotatef(360 - turn) for each axis, then an advance of
 // kTubeSegmentAdvance along z; tools replay the same frames to find the tube's centre line.
 void tubeTurn(int segment, int style, float& turnX, float& turnY, float& turnZ);
+// The float just below 0.2f, as the show's tube has always been built: thousands of advances add
+// up, so 0.2f would move the tube's far end, and with it the tunnels' pictures and the tunnel paths
+// that tools/assetgen computes from this constant (their files would no longer be the same bytes).
 constexpr float kTubeSegmentAdvance = 0.19999999f;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "geometry/cmvm_encode.h"
 #include "platform/platform.h"
 
 SplinePath* cameraPath = nullptr;
@@ -135,6 +136,7 @@ SplinePath::~SplinePath()
 
 void SplinePath::load(const char* fileName)
 {
+    this->fileName = fileName;
     std::vector<uint8_t> bytes;
     Vertex* eyes = nullptr;
     Vertex* angles = nullptr;
@@ -174,11 +176,27 @@ void loadCameraPath(const char* fileName, int provisionalPointCount)
     resampleCameraPath();
 }
 
+bool saveCameraPath(const SplinePath& path, std::string& reason)
+{
+    if (path.fileName.empty()) {
+        reason = "this path has no file";
+        return false;
+    }
+    std::vector<uint8_t> old;
+    if (readWholeFile(path.fileName.c_str(), cmvmBytesFor(kMaxCmvmPoints) + kTrailingBytesRead, old) &&
+        !writeFileWhole(path.fileName + ".bak", old, reason))
+        return false;
+    return writeFileWhole(path.fileName, encodeCmvm(path.eyePoints, path.anglePoints, path.pointCount), reason);
+}
+
 void resampleCameraPath()
 {
     if (!cameraPath) return;
     int n = cameraPath->pointCount;
     bool sampled = n > 2;
+    // The eye array holds exactly the curve's 50 (n - 2) samples; the angle array is 98 records
+    // longer, its tail left zero and never read (applyCameraPathSample bounds by both counts). The
+    // recorder's and the path tests' counts depend on the two lengths.
     replaceSampleArrays(sampled ? kPathSamplesPerSegment * n - 100 : 0, sampled ? kPathSamplesPerSegment * n - 2 : 0);
     cameraPath->sampleEye(kPathSamplesPerSegment, cameraPathEyeSamples);
     cameraPath->sampleAngles(kPathSamplesPerSegment, cameraPathAngleSamples);

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "geometry/vertex.h"
 
@@ -10,6 +11,7 @@ public:
     Vertex* eyePoints = nullptr;
     Vertex* anglePoints = nullptr;
     int32_t pointCount = 0;
+    std::string fileName;  // the file last loaded (or tried); empty for a path made in code
 
     SplinePath() = default;
     explicit SplinePath(int provisionalPointCount);  // that many default points in each list
@@ -45,6 +47,9 @@ extern int cameraPathStep;
 // Replaces cameraPath by a path loaded from fileName (provisional count of default points
 // kept if the file is bad), samples it at 50 per segment into fresh arrays.
 void loadCameraPath(const char* fileName, int provisionalPointCount);
+// Writes the path's points to its file whole or not at all, the file before kept as NAME.bak.
+// False with the reason.
+bool saveCameraPath(const SplinePath& path, std::string& reason);
 // Re-samples cameraPath into fresh arrays (the recorder's rebuild).
 void resampleCameraPath();
 // Sample i of the eye array, clamped to the last sample (look-ahead past the end).

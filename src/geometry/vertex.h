@@ -10,7 +10,6 @@ struct Vertex {
     Vertex(float px, float py, float pz) : x(px), y(py), z(pz) {}
 
     void setPosition(float px, float py, float pz) { x = px; y = py; z = pz; }
-    void getPosition(float& px, float& py, float& pz) const { px = x; py = y; pz = z; }
     void add(Vertex other) { x += other.x; y += other.y; z += other.z; }
     void subtract(Vertex other) { x -= other.x; y -= other.y; z -= other.z; }
     void divide(float d) { x /= d; y /= d; z /= d; }

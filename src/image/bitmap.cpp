@@ -292,22 +292,6 @@ bool convertPixels(const DibLayout& layout, uint8_t* out)
 
 }  // namespace
 
-uint16_t dibColourCount(const uint8_t* header, size_t available)
-{
-    if (available < 4) return 0;
-    uint32_t headerSize = readU32(header);
-    unsigned bits;
-    if (headerSize == kCoreHeaderSize && available >= kCoreHeaderSize) {
-        bits = readU16(header + 10);
-    } else if (headerSize == kInfoHeaderSize && available >= kInfoHeaderSize) {
-        uint32_t coloursUsed = readU32(header + 32);
-        if (coloursUsed != 0) return static_cast<uint16_t>(coloursUsed);
-        bits = readU16(header + 14);
-    } else {
-        return 0;
-    }
-    return bits == 1 ? 2 : bits == 4 ? 16 : bits == 8 ? 256 : 0;
-}
 
 DibImage* decodeDib(const uint8_t* data, size_t size, const char** error)
 {

@@ -11,9 +11,6 @@ struct DibImage {
     unsigned char* pixels;
 };
 
-// The number of colour-table entries a DIB header announces (header at `header`).
-uint16_t dibColourCount(const uint8_t* header, size_t available);
-
 // Decodes a whole file image from memory. On failure returns null and sets *error to the
 // message to show (one of the reader's fixed texts).
 DibImage* decodeDib(const uint8_t* data, size_t size, const char** error);

@@ -101,6 +101,12 @@ void Texture::createBlank(int width, int height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
+void Texture::release()
+{
+    if (id != 0) glDeleteTextures(1, &id);
+    id = 0;
+}
+
 size_t copyRawPixels(const uint8_t* data, size_t size, int pixelCount, unsigned char* destination)
 {
     if (!data || !destination || pixelCount <= 0) return 0;

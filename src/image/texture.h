@@ -7,8 +7,14 @@ class Texture {
 public:
     unsigned int id = 0;  // 0: no image
 
+    Texture() = default;
+    ~Texture() { release(); }  // with the GL context current, or after release()
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
     void loadBitmap(const char* fileName);  // mipmapped RGB; stays bound
     void createBlank(int width, int height);  // zero RGBA; stays bound
+    void release();  // gives the GL name back; id is 0 after
 };
 
 // Reads up to pixelCount whole RGB pixels into destination; 0 on success, 1 if the file

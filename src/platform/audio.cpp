@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <tuple>
@@ -86,8 +87,9 @@ MusicStream* loadMp3Stream(const char* path, std::string* reason)
 }
 
 bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vector<int16_t>& samples,
-                   std::string& reason)
+                   std::string& reason, bool& shortened)
 {
+    shortened = false;
     // The dummy driver: decoding needs an open mixer, not a sound card.
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || Mix_OpenAudio(sampleRate, AUDIO_S16SYS, 1, 2048) != 0) {
@@ -97,16 +99,21 @@ bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vec
     }
     MusicStream* stream = loadMp3Stream(path, &reason);
     Mix_Chunk* chunk = nullptr;
-    if (stream && Mix_MusicDuration(stream->music) > maxSeconds) {
-        reason = "longer than " + std::to_string(static_cast<int>(maxSeconds)) + " s";
-    } else if (stream) {
-        SDL_RWops* memory = SDL_RWFromConstMem(stream->bytes.data(), static_cast<int>(stream->bytes.size()));
+    if (stream) {
+        // Longer than allowed: only a leading part of the file is decoded (a little more than
+        // the share of its bytes, for the frames are not all alike), so memory stays bounded.
+        double seconds = Mix_MusicDuration(stream->music);
+        size_t bytes = stream->bytes.size();
+        shortened = seconds > maxSeconds;
+        if (shortened) bytes = std::min(bytes, static_cast<size_t>(bytes * maxSeconds / seconds * 1.05) + 65536);
+        SDL_RWops* memory = SDL_RWFromConstMem(stream->bytes.data(), static_cast<int>(bytes));
         chunk = Mix_LoadWAV_RW(memory, SDL_TRUE);
         if (!chunk) reason = Mix_GetError();
     }
     if (chunk) {
         const auto* pcm = reinterpret_cast<const int16_t*>(chunk->abuf);
-        samples.assign(pcm, pcm + chunk->alen / sizeof(int16_t));
+        size_t count = std::min<size_t>(chunk->alen / sizeof(int16_t), static_cast<size_t>(maxSeconds * sampleRate));
+        samples.assign(pcm, pcm + count);
         Mix_FreeChunk(chunk);
     }
     if (stream) freeMusic(stream);
@@ -146,6 +153,12 @@ bool musicIsPlaying()
 {
     countCall();
     return Mix_PlayingMusic() != 0;
+}
+
+void pauseMusic()
+{
+    countCall();
+    Mix_PauseMusic();
 }
 
 void freeMusic(MusicStream* stream)

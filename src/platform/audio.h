@@ -28,15 +28,17 @@ constexpr size_t kMaxMp3Bytes = 16u << 20;
 // Loads an MP3 file by its path as a stream (a regular file, read whole); null if it cannot
 // be read or decoded, with the reason where asked.
 MusicStream* loadMp3Stream(const char* path, std::string* reason = nullptr);
-// Decodes a whole MP3 file (of at most maxSeconds) to mono 16-bit samples at sampleRate, as
-// the music stream plays it; needs no sound card. False with the reason.
+// Decodes an MP3 file to mono 16-bit samples at sampleRate, as the music stream plays it; a
+// file longer than maxSeconds gives its first maxSeconds and `shortened`. Needs no sound card.
+// False with the reason.
 bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vector<int16_t>& samples,
-                   std::string& reason);
+                   std::string& reason, bool& shortened);
 // Plays it once, from `fromSeconds` into it.
 bool startMusic(MusicStream* stream, double fromSeconds = 0);
 // How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
 double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
+void pauseMusic();  // held where it is; startMusic goes on from any point
 void freeMusic(MusicStream* stream);
 // The hook runs on the audio thread when the music has played to its end.
 void setMusicEndHook(void (*hook)());

@@ -24,6 +24,28 @@ intptr_t pointParameter(int x, int y)
     return static_cast<intptr_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF));
 }
 
+uintptr_t keyCode(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    default: break;
+    }
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<uintptr_t>('A' + (key - SDLK_a));
+    return VK_OTHER;
+}
+
+intptr_t keyModifiers(Uint16 mod)
+{
+    return ((mod & KMOD_SHIFT) ? KEY_SHIFT : 0) | ((mod & KMOD_CTRL) ? KEY_CONTROL : 0);
+}
+
 bool translate(const SDL_Event& event, WindowMessage& message)
 {
     switch (event.type) {
@@ -31,25 +53,23 @@ bool translate(const SDL_Event& event, WindowMessage& message)
         message = {WM_CLOSE, 0, 0};
         return true;
     case SDL_KEYDOWN:
-        message = {WM_KEYDOWN, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
-        return true;
     case SDL_KEYUP:
-        message = {WM_KEYUP, event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE : VK_OTHER, 0};
+        message = {event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, keyCode(event.key.keysym.sym),
+                   keyModifiers(event.key.keysym.mod)};
         return true;
     case SDL_MOUSEMOTION:
         message = {WM_MOUSEMOVE, 0, pointParameter(event.motion.x, event.motion.y)};
         return true;
     case SDL_MOUSEBUTTONDOWN:
-        if (event.button.button != SDL_BUTTON_LEFT) return false;
-        message = {WM_LBUTTONDOWN, 0, pointParameter(event.button.x, event.button.y)};
+    case SDL_MOUSEBUTTONUP: {
+        bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        uint32_t kind = event.button.button == SDL_BUTTON_RIGHT ? (down ? WM_RBUTTONDOWN : WM_RBUTTONUP)
+                        : event.button.button == SDL_BUTTON_LEFT && down ? WM_LBUTTONDOWN
+                                                                          : WM_NULL;
+        if (kind == WM_NULL) return false;
+        message = {kind, 0, pointParameter(event.button.x, event.button.y)};
         return true;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
-            event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            message = {WM_ACTIVATE, event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1u : 0u, 0};
-            return true;
-        }
-        return false;
+    }
     default:
         break;
     }
@@ -121,6 +141,12 @@ void pushTestInput(TestInput input)
         return;
     }
     }
+    pushTestMessage(message);
+}
+
+void pushTestMessage(const WindowMessage& message)
+{
+    if (testInputType == 0) testInputType = SDL_RegisterEvents(1);
     SDL_Event event{};
     event.type = testInputType;
     event.user.data1 = new WindowMessage(message);
@@ -137,6 +163,7 @@ void installSignalHandlers()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit is a failed write too
 }

@@ -7,10 +7,27 @@
 #include <cstdio>
 #include <cstring>
 
+#include <map>
+
 #include "platform/platform.h"
+
+namespace {
+std::map<std::string, std::vector<uint8_t>> keptContents;
+}  // namespace
+
+void keepFileContents(const std::string& path, const std::vector<uint8_t>* bytes)
+{
+    if (bytes) keptContents[path] = *bytes;
+    else keptContents.erase(path);
+}
 
 bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string* reason)
 {
+    auto kept = keptContents.find(path);
+    if (kept != keptContents.end() && kept->second.size() <= maxBytes) {
+        bytes = kept->second;
+        return true;
+    }
     auto fail = [&](const char* why) {
         if (reason) *reason = why;
         return false;
@@ -74,3 +91,35 @@ bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, 
     reason = std::strerror(writeErrno);
     return false;
 }
+
+bool checkOutputName(const std::string& path, std::string& reason)
+{
+    struct stat existing;
+    if (lstat(path.c_str(), &existing) == 0) {
+        if (S_ISREG(existing.st_mode)) return true;
+        reason = "not a regular file";
+        return false;
+    }
+    if (errno == ENOENT) return true;
+    reason = errno == ENAMETOOLONG ? "the name is too long" : std::strerror(errno);
+    return false;
+}
+
+size_t longestNameIn(const std::string& folder)
+{
+    long most = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return most > 0 ? static_cast<size_t>(most) : 255;
+}
+
+bool createNewFile(const std::string& path, std::string& reason)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    return true;
+}
+
+bool useWorkingDirectory(const char* path) { return chdir(path) == 0; }

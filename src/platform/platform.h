@@ -14,6 +14,8 @@ void useRealClock();
 // The real clock, reading `ticks` now and counting on from there (a show started late).
 void useRealClockFrom(uint32_t ticks);
 void useVirtualClock(int framesPerSecond);
+// The virtual clock at frame `frame` (the editor's seeks land on frames of a run from the start).
+void setVirtualFrame(uint64_t frame);
 void advanceVirtualFrame();
 uint64_t virtualFrameIndex();
 void useScriptedClock(uint32_t ticks);
@@ -38,9 +40,24 @@ double processCpuMilliseconds();
 bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& bytes,
                    std::string* reason = nullptr);
 
+// From now on readWholeFile hands out these bytes for `path` instead of the file's (the editor
+// keeps the last good contents of a file broken on disk); null reads the file again.
+void keepFileContents(const std::string& path, const std::vector<uint8_t>* bytes);
+
 // Writes the file whole or not at all: a temporary file beside it, every write and the close
 // checked, then a rename. False with the reason, leaving nothing under either name.
 bool writeFileWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
+
+// An output may be written under `path`: nothing is there yet, or a regular file (not a link,
+// folder or device). False with the reason.
+bool checkOutputName(const std::string& path, std::string& reason);
+// The longest file name the folder takes.
+size_t longestNameIn(const std::string& folder);
+// Creates an empty file that did not exist. False with the reason.
+bool createNewFile(const std::string& path, std::string& reason);
+
+// Makes `path` the working directory, where the data files are read from; false if it cannot.
+bool useWorkingDirectory(const char* path);
 
 // ---- message boxes -----------------------------------------------------------------------
 // Written to standard error as "caption: text", then shown as a box when a display is there
@@ -76,6 +93,10 @@ enum class WindowMode {
 bool openShowWindow(const char* title, int width, int height, WindowMode mode);
 void closeShowWindow();
 bool showWindowIsOpen();
+// A fresh GL context (all state at its defaults, no objects) on the same window, with a fresh
+// frame bound. False where it cannot be made.
+bool renewShowContext();
+void setShowWindowTitle(const std::string& title);
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
 // While following the drawable, the frame is rebuilt at its size once it has held still.
@@ -124,17 +145,31 @@ void bindShowFrame();
 // ---- window messages ---------------------------------------------------------------------
 enum MessageKind : uint32_t {
     WM_NULL = 0,
-    WM_ACTIVATE,
     WM_KEYDOWN,
     WM_KEYUP,
     WM_SYSCOMMAND,
     WM_MOUSEMOVE,
     WM_LBUTTONDOWN,
+    WM_RBUTTONDOWN,
+    WM_RBUTTONUP,
     WM_CLOSE,
     WM_QUIT,
 };
-enum : uintptr_t { VK_ESCAPE = 0x1B, VK_OTHER = 0xFF };
-enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170, SC_CLOSE = 0xF060 };
+// Key codes of WM_KEYDOWN and WM_KEYUP; letters are their upper-case ASCII codes ('W').
+enum : uintptr_t {
+    VK_TAB = 0x09,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,  // Page Up
+    VK_NEXT = 0x22,   // Page Down
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_RIGHT = 0x27,
+    VK_OTHER = 0xFF,
+};
+// A key message's lParam carries the modifiers held with it.
+constexpr intptr_t KEY_SHIFT = 1, KEY_CONTROL = 2;
+enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 
 struct WindowMessage {
     uint32_t message = WM_NULL;
@@ -154,8 +189,37 @@ void postQuitMessage(int exitCode);
 // For tests: queue an input event as the user would cause it.
 enum class TestInput { EscapeDown, OtherKeyDown, KeyUp, MouseMove, LeftButtonDown, WindowClose };
 void pushTestInput(TestInput input);
+// Any window message, queued as SDL input is.
+void pushTestMessage(const WindowMessage& message);
 
-// Ends the program cleanly on SIGINT and SIGTERM (as a window close) and ignores SIGPIPE.
+// Ends the program cleanly on SIGINT, SIGTERM and SIGHUP (as a window close) and ignores SIGPIPE.
 void installSignalHandlers();
-// The signal that asked the program to end (SIGINT, SIGTERM), 0 while none has.
+// The signal that asked the program to end (SIGINT, SIGTERM, SIGHUP), 0 while none has.
 int quitSignal();
+
+// ---- child processes ---------------------------------------------------------------------
+// Opens /dev/null on standard input, output and error where they are closed at start, so that
+// no pipe or file of ours is ever taken for one of them.
+void openClosedStandardDescriptors();
+// Lets through the quit signals that a parent may have left blocked (a pending one arrives at
+// once): call it once their handlers are in place.
+void unblockQuitSignals();
+// The path of the program `name` on PATH, empty when there is none that may be run.
+std::string findProgram(const std::string& name);
+// Starts the program at `path` in a process group of its own: its descriptor i is
+// descriptors[i], its signals are the defaults. The child's id, or -1 with the reason.
+int startChild(const std::string& path, const std::vector<std::string>& argv, const std::vector<int>& descriptors,
+               std::string& error);
+// Kills the child and its group (what it started) at once.
+void killChildGroup(int child);
+struct ChildStatus {
+    bool exited = false;  // ended by exit, with `code`
+    int code = -1;
+    int signal = 0;       // ended by this signal
+    double cpuSeconds = 0;  // user + system
+};
+// Waits at most limitMs (forever if negative) for the child to end. False while it runs on.
+bool reapChild(int child, double limitMs, ChildStatus& status);
+// A file in memory for what a child writes (its messages); read back from its start.
+int anonymousFile();
+std::string readAnonymousFile(int fd, size_t maxBytes);

@@ -46,6 +46,12 @@ void useVirtualClock(int framesPerSecond)
     virtualFrame = 0;
 }
 
+void setVirtualFrame(uint64_t frame)
+{
+    clockKind = ClockKind::Virtual;
+    virtualFrame = frame;
+}
+
 void advanceVirtualFrame() { ++virtualFrame; }
 uint64_t virtualFrameIndex() { return virtualFrame; }
 

@@ -348,6 +348,24 @@ void closeShowWindow()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+bool renewShowContext()
+{
+    if (!window || !context) return false;
+    destroyFrame();
+    SDL_GL_DeleteContext(context);
+    context = SDL_GL_CreateContext(window);
+    if (!context) return fail(kWindowError, "no OpenGL context");
+    SDL_GL_MakeCurrent(window, context);
+    lineWidthAtGrid = 1;  // a fresh context's line width
+    if (!setFrameSize(readWidth, readHeight, samples)) return fail(kWindowError, "no frame");
+    return true;
+}
+
+void setShowWindowTitle(const std::string& title)
+{
+    if (window) SDL_SetWindowTitle(window, title.c_str());
+}
+
 bool showWindowIsOpen() { return window != nullptr && context != nullptr; }
 
 int frameWidth() { return showWidth; }

@@ -29,8 +29,7 @@ unsigned int blurTargetTexture() { return blurTarget.id; }
 
 void deleteBlurTarget()
 {
-    if (blurTarget.id != 0) glDeleteTextures(1, &blurTarget.id);
-    blurTarget.id = 0;
+    blurTarget.release();
 }
 
 void resetBlurSettings()
@@ -56,6 +55,8 @@ void renderBlurSource(Timeline& timeline, ColourRGB background)
     timeline.update();
     glBindTexture(GL_TEXTURE_2D, blurTarget.id);
     bindFrameForReading(256, 256);
+    // Luminance, not RGB: the copy drops the colour, so every glow is grey (tinted only by
+    // blurColour), whatever the scene's colours; the glow tests and the stills rely on it.
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, 256, 256, 0);
     bindShowFrame();
     glClearColor(background.r, background.g, background.b, 0.5f);

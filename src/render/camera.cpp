@@ -9,15 +9,19 @@
 #include "platform/platform.h"
 
 Camera camera;
+const Camera* freeCamera = nullptr;
+
+const Camera& seenCamera() { return freeCamera ? *freeCamera : camera; }
 
 void Camera::look()
 {
+    const Camera& view = this == &camera ? seenCamera() : *this;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glRotatef(360 - rotX, 1, 0, 0);
-    glRotatef(360 - rotY, 0, 1, 0);
-    glRotatef(360 - rotZ, 0, 0, 1);
-    gluLookAt(eyeX, eyeY, eyeZ, eyeX, eyeY, static_cast<double>(eyeZ) + 0.5, 0, 1, 0);
+    glRotatef(360 - view.rotX, 1, 0, 0);
+    glRotatef(360 - view.rotY, 0, 1, 0);
+    glRotatef(360 - view.rotZ, 0, 0, 1);
+    gluLookAt(view.eyeX, view.eyeY, view.eyeZ, view.eyeX, view.eyeY, static_cast<double>(view.eyeZ) + 0.5, 0, 1, 0);
 }
 
 void Camera::project()
@@ -30,7 +34,7 @@ void Camera::project()
 void Camera::setPerspective(float nearPlane, float farPlane)
 {
     fovy = 45;
-    aspect = 1.3333334f;
+    aspect = 1.3333334f;  // 4/3 as a float: the 1024 x 768 frame's, whatever the window (pillarboxed)
     zNear = nearPlane;
     zFar = farPlane;
     project();

@@ -16,6 +16,12 @@ struct Camera {
 
 extern Camera camera;
 
+// While set, camera.look() looks from here instead (the editor's free camera); the scenes
+// go on moving `camera` as always.
+extern const Camera* freeCamera;
+// The camera whose view is seen: the free camera while there is one, else the scene's.
+const Camera& seenCamera();
+
 // 1024 x 768 screen pixels, origin top left, y down; saves both matrices.
 void beginScreenOverlay();
 void endScreenOverlay();

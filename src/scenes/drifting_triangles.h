@@ -1,11 +1,11 @@
 // drifting_triangles.h -- the fifty black triangle outlines of the two tunnel flights
 #pragma once
 
-// Entry 2 seeds them, entry 3 carries on with the same positions, speeds and flags.
-// Positions are particles[0..49] (app/world.h).
+// Scene 2 seeds them, scene 3 carries on with the same positions, speeds and flags.
+// Positions are particles[0..49] (world/world.h).
 constexpr int kDriftingTriangleCount = 50;
 extern float particleSpeeds[kDriftingTriangleCount];  // units per draw call: 0.3 or 0.4
-extern bool particleFlags[kDriftingTriangleCount];    // about one in ten; drawn larger in entry 3
+extern bool particleFlags[kDriftingTriangleCount];    // about one in ten; drawn larger in scene 3
 
 // Four rand calls per triangle, in the order %8, %10, %2, %10.
 void seedDriftingTriangles();

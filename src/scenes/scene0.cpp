@@ -3,13 +3,13 @@
 
 #include "image/texture.h"
 #include "render/camera.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 
 void scene0Init()
 {
-    applySceneStart(0);
+    applySceneStart(Scene::Title);
 }
 
 // The same picture whatever the time: 512 x 384 pixels, 128 from the top, centred across.

@@ -1,4 +1,4 @@
-// scene1.cpp -- timeline entry 1: a spinning cloud of wire cubes, the logo strip, a white glow
+// scene1.cpp -- the cube cloud: a spinning cloud of wire cubes, the logo strip, a white glow
 #include <GL/gl.h>
 
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scene_steps.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world_geometry.h"
 
@@ -43,7 +43,7 @@ void advanceSpin(float t)
 
 void scene1Init()
 {
-    applySceneStart(1);
+    applySceneStart(Scene::CubeCloud);
 }
 
 // Each copy is drawn inside the previous copy's transform: scales 1, 1.4, 2.52, turns add up.

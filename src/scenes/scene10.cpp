@@ -1,11 +1,11 @@
-// scene10.cpp -- timeline entry 10: the last tube flight with a swarm of trails, veiled in grey
+// scene10.cpp -- the last tube: the last tube flight with a swarm of trails, veiled in grey
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -17,7 +17,7 @@ constexpr int kLightLookAhead = 25;  // samples
 constexpr int kSwarmLookAhead = 40;  // samples
 constexpr uint32_t kVeilStartMs = 13500;
 
-float fadeToGreyAlpha = 0;  // never reset: the veil happens once per run
+float fadeToGreyAlpha = 0;  // the veil happens once per run, from this entry's start
 
 // Eye sample `index`, the last one past the end; the camera's own eye with no samples.
 Vertex pathPointAhead(int index)
@@ -68,7 +68,8 @@ void drawGreyVeil()
 
 void scene10Init()
 {
-    applySceneStart(10);  // light 2, switched on there, is set up below
+    applySceneStart(Scene::LastTube);  // light 2, switched on there, is set up below
+    fadeToGreyAlpha = 0;  // a replayed show (the editor's seek back) veils again
 
     loadCameraPath("sc9.CMVM", 25);
     cameraPathStep = 0;

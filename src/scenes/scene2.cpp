@@ -1,4 +1,4 @@
-// scene2.cpp -- timeline entry 2: flight through a thin textured tube, triangles drifting over it
+// scene2.cpp -- the thin tube: flight through a thin textured tube, triangles drifting over it
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
@@ -8,15 +8,15 @@
 #include "scenes/drifting_triangles.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world_geometry.h"
 
 void scene2Init()
 {
-    applySceneStart(2);
+    applySceneStart(Scene::ThinTube);
 
-    // cameraPathStep is not reset: no earlier entry moves it from its start value 0.
+    // cameraPathStep is not reset: no earlier scene moves it from its start value 0.
     const int provisionalPointCount = 20;
     loadCameraPath("sc2.CMVM", provisionalPointCount);
 
@@ -44,7 +44,7 @@ void scene2Draw(uint32_t)
     followTunnelPath();
     camera.look();
 
-    // The blur pass of the frame that ran this entry's init bound its copy target last;
+    // The blur pass of the frame that ran this scene's init bound its copy target last;
     // the tube is meant to wear the terrain texture the init chose.
     glBindTexture(GL_TEXTURE_2D, terrainTexture->id);
     const int tubeSegments = 5000;

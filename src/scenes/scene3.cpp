@@ -1,4 +1,4 @@
-// scene3.cpp -- timeline entry 3: the wide tube in white fog, the triangles drifting on
+// scene3.cpp -- the wide tube: the wide tube in white fog, the triangles drifting on
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
@@ -7,13 +7,13 @@
 #include "scenes/drifting_triangles.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_steps.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world_geometry.h"
 
 void scene3Init()
 {
-    applySceneStart(3);
+    applySceneStart(Scene::WideTube);
 
     const int provisionalPointCount = 30;
     loadCameraPath("sc3.CMVM", provisionalPointCount);
@@ -26,7 +26,7 @@ void scene3Init()
     const float fogStartUnits = 1400, fogEndUnits = 1500;
     setLinearFog(white, fogStartUnits, fogEndUnits);
 
-    ringMesh->listDirty = true;  // rebuild the tube in this entry's style
+    ringMesh->listDirty = true;  // rebuild the tube in this scene's style
 }
 
 void followWideTunnelPath()
@@ -46,7 +46,7 @@ void scene3Draw(uint32_t)
     const int tubeSegments = 5000;
     const int tubeStyle = 2;
     const float tubeScale = 25;
-    // Inside the tube the walls are its back faces (see entry 2).
+    // Inside the tube the walls are its back faces (see scene 2).
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
     glEnable(GL_FOG);

@@ -1,16 +1,16 @@
-// scene4.cpp -- timeline entry 4: four nested rings of lit wire cubes turning, a grey glow
+// scene4.cpp -- the turning rings: four nested rings of lit wire cubes turning, a grey glow
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world_geometry.h"
 
 void scene4Init()
 {
-    applySceneStart(4);  // the new blur target stays bound for the first draw call
+    applySceneStart(Scene::TurningRings);  // the new blur target stays bound for the first draw call
 
     // The cubes are lit lines: their white colour has no effect, the material decides.
     const float grey[4] = {0.5f, 0.5f, 0.5f, 0.3f};

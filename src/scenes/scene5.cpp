@@ -1,4 +1,4 @@
-// scene5.cpp -- timeline entry 5: a flowing dark-red morph inside a green wire shell
+// scene5.cpp -- the morph: a flowing dark-red morph inside a green wire shell
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
@@ -6,7 +6,7 @@
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 #include "world/world_geometry.h"
@@ -15,7 +15,7 @@
 
 void scene5Init()
 {
-    applySceneStart(5);
+    applySceneStart(Scene::Morph);
 
     loadCameraPath("sc6.CMVM", 30);
     cameraPathStep = 0;

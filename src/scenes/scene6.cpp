@@ -1,4 +1,4 @@
-// scene6.cpp -- timeline entry 6: a flight through a fogged terrain corridor with white streaks
+// scene6.cpp -- the terrain corridor: a flight through a fogged terrain corridor with white streaks
 #include <GL/gl.h>
 
 #include "geometry/mesh.h"
@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -68,7 +68,7 @@ void drawStreaks()
 
 void scene6Init()
 {
-    applySceneStart(6);
+    applySceneStart(Scene::Corridor);
 
     loadCameraPath("sc10.CMVM", 20);
     cameraPathStep = 0;

@@ -1,4 +1,4 @@
-// scene7.cpp -- timeline entry 7: five blended morph shells, passing triangles, a pull-back
+// scene7.cpp -- the morph shells: five blended morph shells, passing triangles, a pull-back
 #include <GL/gl.h>
 
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 #include "world/world_geometry.h"
@@ -69,7 +69,7 @@ void drawShells(const float angles[5])
 
 void scene7Init()
 {
-    applySceneStart(7);
+    applySceneStart(Scene::Shells);
 
     // A row of triangles from x = -10 down to x = -34.5, waiting left of the view.
     for (int i = 0; i < kTriangleCount; ++i)

@@ -1,10 +1,10 @@
-// scene8.cpp -- timeline entry 8: nested green spline rings around a cube, fading to black
+// scene8.cpp -- the spline rings: nested green spline rings around a cube, fading to black
 #include <GL/gl.h>
 
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 
@@ -20,7 +20,7 @@ constexpr int kLoopSegments = 400;  // samples 0..400 run once around the ring
 
 Vertex cubeRingPoints[kRingCount * kPointsPerRing];
 float ringSpread = 0;
-float fadeToBlackAlpha = 1.0f;  // never reset: the fade happens once per run
+float fadeToBlackAlpha = 1.0f;  // the fade happens once per run, from this entry's start
 
 // Six faces of the cube of half-size 0.4, corner and edge point in turn; two edge points of
 // each ring are pushed outward by `spread`.
@@ -101,8 +101,9 @@ void darkenFrame()
 void scene8Init()
 {
     // Culling off: the darkening quad winds clockwise on the screen, and with culling on (as
-    // entry 6 leaves it) the picture would never go black.
-    applySceneStart(8);
+    // scene 6 leaves it) the picture would never go black.
+    applySceneStart(Scene::SplineRings);
+    fadeToBlackAlpha = 1.0f;  // a replayed show (the editor's seek back) fades again
     const GLfloat material[4] = {1, 1, 1, 0.1f};
     setMaterial(material);
 

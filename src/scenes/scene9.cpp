@@ -1,4 +1,4 @@
-// scene9.cpp -- timeline entry 9: the textured ribbon winding on black, seen from a recorded flight
+// scene9.cpp -- the ribbon: the textured ribbon winding on black, seen from a recorded flight
 #include <GL/gl.h>
 
 #include <cmath>
@@ -6,7 +6,7 @@
 #include "geometry/spline_path.h"
 #include "image/texture.h"
 #include "render/camera.h"
-#include "scenes/scene_start.h"
+#include "scenes/scene_table.h"
 #include "scenes/scenes.h"
 #include "world/world.h"
 #include "world/world_geometry.h"
@@ -28,7 +28,7 @@ Vertex wobbleAt(uint32_t ms)
 
 void scene9Init()
 {
-    applySceneStart(9);
+    applySceneStart(Scene::Ribbon);
     loadCameraPath("sc12.CMVM", 25);
     cameraPathStep = 0;
 }

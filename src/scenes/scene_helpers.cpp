@@ -1,4 +1,4 @@
-// scene_helpers.cpp -- small GL steps that several timeline entries share
+// scene_helpers.cpp -- small GL steps that several scenes share
 #include "scenes/scene_helpers.h"
 
 #include "platform/platform.h"

@@ -1,4 +1,4 @@
-// scene_helpers.h -- small GL steps that several timeline entries share
+// scene_helpers.h -- small GL steps that several scenes share
 #pragma once
 #include <GL/gl.h>
 

@@ -1,7 +1,7 @@
-// scene_steps.h -- the per-call steps of entries 1 to 3 that tests drive on their own
+// scene_steps.h -- the per-call steps of scenes 1 to 3 that tests drive on their own
 #pragma once
 
-// Entry 1: three angles integrated per draw call, snapped back to 0 in five time windows.
+// Scene 1: three angles integrated per draw call, snapped back to 0 in five time windows.
 struct SpinState {
     bool started = false;  // the first call takes its own time as the previous one
     int resetIndex = 0;    // opening value of the next window: 0, 2, ... 10 = all used
@@ -13,7 +13,7 @@ extern SpinState cubeCloudSpin;
 // Integrates the angles to scene time t (ms) and applies a reset window that t is strictly in.
 void advanceSpin(float t);
 
-// Entry 2: one path sample per call; rests on sample 50 n - 150.
+// Scene 2: one path sample per call; rests on sample 50 n - 150.
 void followTunnelPath();
-// Entry 3: two path samples per call while below 50 (n - 2); then leaves the camera alone.
+// Scene 3: two path samples per call while below 50 (n - 2); then leaves the camera alone.
 void followWideTunnelPath();

@@ -1,4 +1,4 @@
-// scenes.h -- the eleven timeline entries, each an init and a draw
+// scenes.h -- each scene's init and draw; scene_table.cpp pairs them with the schedule
 #pragma once
 #include <cstdint>
 
@@ -25,5 +25,5 @@ void scene9Draw(uint32_t ms);
 void scene10Init();
 void scene10Draw(uint32_t ms);
 
-// Entry 7: alpha of the innermost shell, rising by 0.005 per draw until past 1.
+// Scene 7: alpha of the innermost shell, rising by 0.005 per draw until past 1.
 extern float layerAlpha;

@@ -3,39 +3,39 @@
 
 #include "platform/platform.h"
 
-void Timeline::setEntry(int index, uint32_t duration, void (*draw)(uint32_t))
+void Timeline::setScene(int index, uint32_t duration, void (*draw)(uint32_t))
 {
-    entries[index].duration = duration;
-    entries[index].draw = draw;
+    scenes[index].duration = duration;
+    scenes[index].draw = draw;
 }
 
-void Timeline::setInit(int index, void (*init)()) { entries[index].init = init; }
+void Timeline::setInit(int index, void (*init)()) { scenes[index].init = init; }
 
 void Timeline::update()
 {
     if (firstUpdate) {
         startTick = tickCount();
-        entries[0].start = 0;  // fixed before the init: entry 0's init counts against it
+        scenes[0].start = 0;  // fixed before the init: scene 0's init counts against it
         running = true;
         current = 0;
         firstUpdate = false;
-        if (entries[0].init) entries[0].init();
+        if (scenes[0].init) scenes[0].init();
     }
     if (!running) return;
 
-    TimelineEntry* entry = &entries[current];
-    if (tickCount() - startTick >= entry->duration + entry->start) {
+    TimelineScene* scene = &scenes[current];
+    if (tickCount() - startTick >= scene->duration + scene->start) {
         ++current;
         if (current >= count) {
             running = false;
             return;
         }
-        entry = &entries[current];
-        if (entry->init) entry->init();
-        // Taken after the init, so a slow init does not shorten its entry.
-        entry->start = tickCount() - startTick;
+        scene = &scenes[current];
+        if (scene->init) scene->init();
+        // Taken after the init, so a slow init does not shorten its scene.
+        scene->start = tickCount() - startTick;
     }
-    entry->draw(tickCount() - entry->start - startTick);
+    scene->draw(tickCount() - scene->start - startTick);
 }
 
 namespace {
@@ -50,6 +50,8 @@ uint32_t FrameClock::elapsed()
         clockLastTick = tickCount();
     }
     uint32_t now = tickCount();
+    // Through a float on purpose: gaps up to 2^24 ms (4.6 hours) come back exact, and every frame's
+    // gap is far below that; only a jump across the counter's wrap rounds.
     uint32_t result = static_cast<uint32_t>(static_cast<float>(now - clockLastTick));
     clockLastTick = tickCount();
     return result;

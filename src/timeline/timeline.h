@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-struct TimelineEntry {
+struct TimelineScene {
     void (*draw)(uint32_t ms) = nullptr;  // never null in a filled timeline
     void (*init)() = nullptr;             // may be null
     uint32_t duration = 0;                // ms
@@ -10,18 +10,18 @@ struct TimelineEntry {
 };
 
 struct Timeline {
-    TimelineEntry* entries = nullptr;
+    TimelineScene* scenes = nullptr;
     int count = 0;
     int current = 0;
     uint32_t startTick = 0;
     bool running = false;
     bool firstUpdate = true;
 
-    void setEntry(int index, uint32_t duration, void (*draw)(uint32_t));
+    void setScene(int index, uint32_t duration, void (*draw)(uint32_t));
     void setInit(int index, void (*init)());
     void update();
 
-    // True once the last entry has run its time (nothing is drawn any more).
+    // True once the last scene has run its time (nothing is drawn any more).
     bool finished() const { return !firstUpdate && !running; }
 };
 

@@ -33,6 +33,8 @@ static void setUpDepthAndMatrices()
 static void setUpLights()
 {
     const GLfloat globalAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+    // Issued twice with the same value, as the show's start-up has always done: the second call
+    // changes nothing, and nothing depends on it.
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
 
@@ -74,6 +76,11 @@ static void loadTextures()
     texture2 = textureFromBitmap("texture2.bmp");
     texture3 = textureFromBitmap("texture3.bmp");
     hiphopTexture = textureFromBitmap("hiphop.bmp");
+}
+
+void releaseWorldTextures()
+{
+    for (auto* texture : {&terrainTexture, &logoTexture, &texture2, &texture3, &hiphopTexture}) texture->reset();
 }
 
 bool setUpWorld()

@@ -26,6 +26,8 @@ extern Vertex particleTails[kParticleCount];
 extern Vertex trailHeads[kTrailCount];
 
 bool setUpWorld();
+// Gives the textures' GL names back; before the GL context goes.
+void releaseWorldTextures();
 
 // World set-up time of the last setUpWorld call, in ms (for the benchmark).
 extern double worldSetUpMilliseconds;

@@ -8,6 +8,7 @@ struct TestEnvironment {
     {
         setenv("DEMO_DATA_DIR", DEMO_TEST_DATA_DIR, 0);
         setenv("DEMO_BINARY", DEMO_TEST_BINARY, 0);
+        setenv("DEMO_TOOLS", DEMO_TEST_TOOLS_DIR, 0);
 #ifdef DEMO_PRELOAD_GL_DRIVER
         // Under the sanitizers: the demo run as a child keeps the GL driver's modules mapped
         // until its leak check, so that the driver's own allocations can be suppressed by name.

@@ -38,7 +38,7 @@ int colourfulness(const uint8_t* p);  // largest minus smallest channel
 std::vector<Still> renderShowStills(const std::vector<int>& times, int fps);
 
 // One frame of a scene as the frame body draws it: cleared black, identity model-view, then an
-// entry's init if given (it runs inside the entry's first frame), then the draw. The scenes
+// scene's init if given (it runs inside the scene's first frame), then the draw. The scenes
 // tested this way have no blur. The Still variant reads the frame back, which is slow.
 void drawSceneFrame(void (*draw)(uint32_t), uint32_t ms, void (*init)() = nullptr);
 Still drawSceneStill(void (*draw)(uint32_t), uint32_t ms, void (*init)() = nullptr);

@@ -25,9 +25,10 @@ enum Lead { NoLead, MelodyA, MelodyB, MelodyALate, MelodyBThenA, Hello };
 enum Keys { NoKeys, Pads, Stabs };
 enum BassLine { NoBass, Bouncy, Long, Walking };
 
-// One section per scene, placed by the show's schedule; every pattern starts again at the
-// section's start.
+// One section per scene, keyed by the scene and placed by the show's schedule; every pattern
+// starts again at the section's start.
 struct Section {
+    Scene scene;
     Drums drums;
     BassLine bass;
     Lead lead;
@@ -37,26 +38,27 @@ struct Section {
     double start = 0, end = 0;  // s
 };
 
-const Section kSectionStyles[kSceneCount] = {
-    {IntroHats, NoBass, Hello, Pads, false, false},
-    {BoomBap, Bouncy, MelodyALate, Stabs, false, true},
-    {BoomBapBusy, Bouncy, MelodyA, Stabs, false, false},
-    {HalfTime, Long, MelodyB, Pads, false, false},
-    {Breakdown, Walking, NoLead, NoKeys, true, false},
-    {Build, Bouncy, NoLead, Stabs, true, false},
-    {BoomBapBusy, Bouncy, MelodyB, Stabs, false, true},
-    {BoomBap, Bouncy, MelodyA, Pads, true, false},
-    {Shaker, Long, MelodyB, Pads, false, false},
-    {BoomBapBusy, Bouncy, MelodyA, Stabs, true, true},
-    {BoomBapBusy, Bouncy, MelodyBThenA, Stabs, true, false},
+constexpr Section kSectionStyles[] = {
+    {Scene::Title,        IntroHats, NoBass, Hello, Pads, false, false},
+    {Scene::CubeCloud,    BoomBap, Bouncy, MelodyALate, Stabs, false, true},
+    {Scene::ThinTube,     BoomBapBusy, Bouncy, MelodyA, Stabs, false, false},
+    {Scene::WideTube,     HalfTime, Long, MelodyB, Pads, false, false},
+    {Scene::TurningRings, Breakdown, Walking, NoLead, NoKeys, true, false},
+    {Scene::Morph,        Build, Bouncy, NoLead, Stabs, true, false},
+    {Scene::Corridor,     BoomBapBusy, Bouncy, MelodyB, Stabs, false, true},
+    {Scene::Shells,       BoomBap, Bouncy, MelodyA, Pads, true, false},
+    {Scene::SplineRings,  Shaker, Long, MelodyB, Pads, false, false},
+    {Scene::Ribbon,       BoomBapBusy, Bouncy, MelodyA, Stabs, true, true},
+    {Scene::LastTube,     BoomBapBusy, Bouncy, MelodyBThenA, Stabs, true, false},
 };
+static_assert(inRunningOrder(kSectionStyles), "one section per scene, in the schedule's order");
 
 std::vector<Section> placedSections()
 {
     std::vector<Section> sections(std::begin(kSectionStyles), std::end(kSectionStyles));
-    for (int i = 0; i < kSceneCount; ++i) {
-        sections[i].start = sceneStartMs(i) / 1000.0;
-        sections[i].end = sceneStartMs(i + 1) / 1000.0;
+    for (Section& section : sections) {
+        section.start = sceneStartMs(section.scene) / 1000.0;
+        section.end = sceneStartMs(sceneIndex(section.scene) + 1) / 1000.0;
     }
     return sections;
 }

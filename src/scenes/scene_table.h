@@ -1,8 +1,10 @@
-// scene_start.h -- the state a scene's init sets before its own work, one table row per scene
+// scene_table.h -- one row per scene of the schedule: its init, its draw and the state it starts in
 #pragma once
+#include <cstdint>
 #include <memory>
 
 #include "geometry/vertex.h"
+#include "timeline/schedule.h"
 
 class Texture;
 
@@ -29,8 +31,15 @@ struct SceneStart {
     Switch texturing;
 };
 
-// The table, in show order.
-extern const SceneStart kSceneStarts[];
+struct SceneRow {
+    Scene scene;
+    void (*init)();  // sets the row's starting state (applySceneStart) among its own work
+    void (*draw)(uint32_t ms);
+    SceneStart start;
+};
 
-// Applies scene `index`'s row; everything the row leaves at Keep the scene inherits.
-void applySceneStart(int index);
+// The table, in the schedule's running order.
+extern const SceneRow kScenes[kSceneCount];
+
+// Applies the scene's starting state; everything its row leaves at Keep the scene inherits.
+void applySceneStart(Scene scene);
