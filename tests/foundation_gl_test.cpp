@@ -2,8 +2,10 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "support/gl_test.h"
@@ -48,4 +50,37 @@ TEST_F(GlTest, TheFrameHasNoAlphaSoDestinationAlphaReadsOne)
     endScreenOverlay();
     glDisable(GL_BLEND);
     EXPECT_GT(readTestFrame().at(512, 384)[0], 250);
+}
+
+// At any frame size an overlay covers the same share of the picture and a line is as thick
+// relative to it; the read-back holds the 4:3 picture between black bars, its samples resolved.
+TEST_F(GlTest, LinesAndOverlaysKeepTheirLookAtAnyFrameSize)
+{
+    struct Case {
+        int width, height, samples;
+    };
+    auto lit = [](const uint8_t* p) { return p[0] > 128; };
+    for (Case c : {Case{1024, 768, 1}, {2048, 1536, 1}, {1024, 768, 4}, {1920, 1080, 4}}) {
+        ASSERT_TRUE(setFrameSize(c.width, c.height, c.samples));
+        for (GLenum state : {GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_BLEND}) glDisable(state);
+        glClear(GL_COLOR_BUFFER_BIT);
+        beginScreenOverlay();
+        glColor3f(1, 1, 1);
+        glRectf(256, 128, 768, 512);  // a quarter of the grid
+        setLineWidth(3);
+        glBegin(GL_LINES);
+        glVertex2f(0, 600);
+        glVertex2f(1024, 600);
+        glEnd();
+        endScreenOverlay();
+        Still frame = readTestFrame();
+        const int bar = (c.width - frameWidth()) / 2;
+        const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + "/" + std::to_string(c.samples);
+        EXPECT_NEAR(frame.share(bar, 0, bar + frameWidth(), frame.height, lit), 0.25 + 3.0 / 768, 0.002) << label;
+        EXPECT_NEAR(frame.share(c.width / 2, 0, c.width / 2 + 1, frame.height, lit), 0.5 + 3.0 / 768, 0.002) << label;
+        EXPECT_EQ(frame.share(0, 0, bar, frame.height, lit), 0) << label;
+        EXPECT_EQ(frame.share(c.width - bar, 0, c.width, frame.height, lit), 0) << label;
+        const double lineRows = frame.mean(bar + 4, 0, bar + 5, frame.height) * frame.height / 255;
+        EXPECT_NEAR(lineRows, 3.0 * frameHeight() / 768, 0.5) << label << ": the line";
+    }
 }

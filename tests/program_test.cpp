@@ -134,7 +134,10 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
                          "--start 5000 --stills /tmp/s --at 1", "--stills /tmp/s --at 1 --capture x.mp4",
                          "--capture x.mp4 --until 0", "--capture x.mp4 --from 2001 --until 2016",
                          "--benchmark --until 0", "--stills /tmp/s --at 1 --from 5", "--edit --windowed",
-                         "--full-screen", "--edit --stills /tmp/s --at 1"};
+                         "--full-screen", "--edit --stills /tmp/s --at 1",
+                         "--benchmark --size 1024", "--benchmark --size 84x62", "--benchmark --size 16385x768",
+                         "--benchmark --size 4x3x2", "--benchmark --size screen", "--capture x.mp4 --size 1023x768",
+                         "--benchmark --samples 0", "--benchmark --size 16384x12288 --samples 4"};
     // Too many times for stills, and too many tiles for a sheet held in memory.
     for (auto [mode, count] : {std::pair{"--stills /tmp/s", 10001}, {"--contact-sheet /tmp/s.png", int(kMaxSheetTiles) + 1}}) {
         std::string tooManyTimes = std::string(mode) + " --at 0";
@@ -165,14 +168,18 @@ TEST(CommandLineTest, BadCommandLinesGetOneClearLineAndExitCodeTwo)
     }
 
     // A good one: the still times come sorted, each once.
-    const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d"};
+    const char* argv[] = {"demo", "--stills", "out", "--at", "900,100,100", "--fps", "30", "--data", "d",
+                          "--size", "86x64", "--samples", "4"};
     Options options;
     std::string error;
-    ASSERT_TRUE(parseOptions(9, const_cast<char**>(argv), options, error)) << error;
+    ASSERT_TRUE(parseOptions(13, const_cast<char**>(argv), options, error)) << error;
     EXPECT_EQ(options.mode, RunMode::Stills);
     EXPECT_EQ(options.fps, 30);
     EXPECT_EQ(options.dataDir, "d");
     EXPECT_EQ(options.stillTimes, (std::vector<unsigned>{100, 900}));
+    EXPECT_EQ(options.width, 86);
+    EXPECT_EQ(options.height, 64);
+    EXPECT_EQ(options.samples, 4);
 }
 
 // --help and --version win wherever they stand; what goes to standard output must arrive, or

@@ -292,6 +292,27 @@ TEST_F(BlurTest, SwitchOutOfABlurredSceneClearsWithTheNewBackground)
     clearColour = {0, 0, 0};
 }
 
+// The glow is the same at twice the frame's size and with samples: the blur's source is the
+// same 256 x 256 picture, copied from the resolved frame, and its sum scales with the frame.
+TEST_F(BlurTest, TheGlowHoldsAtAnyFrameSizeAndWithSamples)
+{
+    blurPasses = 25;
+    blurSpread = 0.01f;
+    blurColour = {0.8f, 0.8f, 0.8f};
+    blurEnabled = true;
+    Still pictures[3];
+    const int sizes[3][3] = {{1024, 768, 1}, {1024, 768, 4}, {2048, 1536, 1}};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(setFrameSize(sizes[i][0], sizes[i][1], sizes[i][2]));
+        renderFrame(timeline);
+        pictures[i] = readTestFrame();
+    }
+    EXPECT_GT(pictures[0].mean(200, 100, 300, 200), 10) << "a glow to compare";
+    EXPECT_GT(psnr(pictures[0], pictures[1]), 35) << "with samples";
+    EXPECT_NEAR(pictures[2].mean(400, 200, 600, 400), pictures[0].mean(200, 100, 300, 200), 2) << "twice the size";
+    EXPECT_NEAR(pictures[2].mean(620, 420, 840, 640), pictures[0].mean(310, 210, 420, 320), 2) << "the square itself";
+}
+
 TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
 {
     glColor4f(1, 1, 1, 1);  // as a fresh context has it when the show starts; the texture modulates it

@@ -105,7 +105,9 @@ bool isWholeVideo(const std::string& ffprobe, const std::string& file, long long
 class VideoCapture : public FrameObserver {
 public:
     VideoCapture(const Options& options, std::string partialFile, std::string ffprobe)
-        : fps_(options.fps), target_(options.captureFile), partial_(std::move(partialFile)),
+        : fps_(options.fps), width_(options.width > 0 ? options.width : kFrameWidth),
+          height_(options.width > 0 ? options.height : kFrameHeight), target_(options.captureFile),
+          partial_(std::move(partialFile)),
           ffprobe_(std::move(ffprobe)), withSound_(!options.noSound), fromMs_(std::max(0LL, options.fromMs))
     {
         CaptureSpan span = captureSpan(fromMs_, captureEndMs(options), fps_, kSoundtrackRate);
@@ -120,7 +122,7 @@ public:
         std::vector<std::string> argv = {
             "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
             "-probesize", "32", "-f", "rawvideo", "-pix_fmt", "rgb24",
-            "-video_size", std::to_string(frameWidth()) + "x" + std::to_string(frameHeight()),
+            "-video_size", std::to_string(width_) + "x" + std::to_string(height_),
             "-framerate", std::to_string(fps_), "-i", "pipe:0"};
         if (withSound_)
             argv.insert(argv.end(), {"-probesize", "32", "-analyzeduration", "0", "-f", "s16le", "-ar",
@@ -245,6 +247,7 @@ private:
     }
 
     int fps_;
+    int width_, height_;  // the read-back's pixels
     std::string target_, partial_, ffprobe_;
     bool withSound_;
     bool finished_ = false;

@@ -41,7 +41,7 @@ public:
             }
             std::string path = dir_ + "/" + std::to_string(times_[next_]) + ".png";
             std::string reason;
-            if (!writeFramePng(path, pixels_, frameWidth(), frameHeight(), reason)) {
+            if (!writeFramePng(path, pixels_, outputWidth(), outputHeight(), reason)) {
                 std::fprintf(stderr, "demo: could not write %s (%s)\n", path.c_str(), reason.c_str());
                 failed_ = true;
                 return false;
@@ -77,7 +77,8 @@ public:
     static constexpr int kColumns = 4;
     static constexpr int kShrink = 4;  // each tile is the frame at a quarter of its size
 
-    ContactSheet(std::string file, std::vector<unsigned> times) : file_(std::move(file)), times_(std::move(times))
+    ContactSheet(std::string file, std::vector<unsigned> times, int width, int height)
+        : file_(std::move(file)), times_(std::move(times)), width_(width), height_(height)
     {
         int rows = (static_cast<int>(times_.size()) + kColumns - 1) / kColumns;
         sheetWidth_ = kColumns * tileWidth();
@@ -111,8 +112,8 @@ public:
     }
 
 private:
-    static int tileWidth() { return kFrameWidth / kShrink; }
-    static int tileHeight() { return kFrameHeight / kShrink; }
+    int tileWidth() const { return width_ / kShrink; }
+    int tileHeight() const { return height_ / kShrink; }
 
     // Box-filters the frame into tile `index`; rows stay bottom first, like the frame.
     void placeTile(size_t index)
@@ -126,7 +127,7 @@ private:
                     int sum = 0;
                     for (int dy = 0; dy < kShrink; ++dy)
                         for (int dx = 0; dx < kShrink; ++dx)
-                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * kFrameWidth + x * kShrink + dx) * 3 + c];
+                            sum += pixels_[((static_cast<size_t>(y) * kShrink + dy) * width_ + x * kShrink + dx) * 3 + c];
                     sheet_[((static_cast<size_t>(bottom) + y) * sheetWidth_ + left + x) * 3 + c] =
                         static_cast<uint8_t>(sum / (kShrink * kShrink));
                 }
@@ -134,6 +135,7 @@ private:
 
     std::string file_;
     std::vector<unsigned> times_;
+    int width_, height_;  // the read-back's pixels
     size_t next_ = 0;
     int sheetWidth_ = 0, sheetHeight_ = 0;
     std::vector<uint8_t> sheet_;
@@ -227,6 +229,7 @@ public:
                     reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
         std::printf("  \"lp_num_threads\": \"%s\",\n  \"cores\": %u,\n", threads ? threads : "unset",
                     std::thread::hardware_concurrency());
+        std::printf("  \"frame\": \"%dx%d\",\n  \"samples\": %d,\n", frameWidth(), frameHeight(), frameSamples());
         std::printf("  \"startup_ms\": {\"to_first_frame\": %.1f, \"world_setup\": %.1f},\n",
                     firstFrameEnd_ - processStart_, worldSetUpMilliseconds);
         if (scene_ > 0) std::printf("  \"fast_forward_ms\": %.1f,\n", firstTimedStart_ - firstFrameEnd_);
@@ -277,9 +280,9 @@ std::unique_ptr<FrameObserver> makeHeadlessObserver(const Options& options, doub
         return std::make_unique<StillsWriter>(options.stillsDir, options.stillTimes);
     }
     case RunMode::ContactSheet:
-        return std::make_unique<ContactSheet>(options.sheetFile, options.stillTimes.empty()
-                                                                     ? defaultSheetTimes()
-                                                                     : options.stillTimes);
+        return std::make_unique<ContactSheet>(
+            options.sheetFile, options.stillTimes.empty() ? defaultSheetTimes() : options.stillTimes,
+            options.width > 0 ? options.width : kFrameWidth, options.width > 0 ? options.height : kFrameHeight);
     case RunMode::Capture:
         return makeCapture(options);
     case RunMode::Benchmark:

@@ -50,6 +50,10 @@ const char* const kUsage =
     "                        that the usual blur is compared with\n"
     "  --draw-all-chunks     draws every chunk of the tubes and the terrain, also those out of\n"
     "                        view: the picture the culled one is compared with\n"
+    "  --size WxH | screen   the frame's pixels (the largest 4:3 picture inside, black bars\n"
+    "                        around it); screen: the show's at the display's or window's size\n"
+    "  --samples N           antialiasing: N samples a pixel (default 1; 4 in the show on a\n"
+    "                        hardware GL)\n"
     "  --help                this text\n"
     "  --version             the version\n";
 
@@ -102,6 +106,35 @@ const char* modeFlag(RunMode mode)
     case RunMode::Benchmark: return "--benchmark";
     default: return nullptr;
     }
+}
+
+// "WxH": at least 64 lines of 4:3 picture, at most kMaxFrameSide a side.
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    size_t cross = text.find('x');
+    long long w = 0, h = 0;
+    if (cross == std::string::npos || !parseNumber(text.substr(0, cross), 1, kMaxFrameSide, w) ||
+        !parseNumber(text.substr(cross + 1), 1, kMaxFrameSide, h))
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return std::min(h, w * 3 / 4) >= 64;
+}
+
+// The size's refusals that depend on the other flags.
+bool checkSize(const Options& options, std::string& error)
+{
+    bool sized = options.width > 0;
+    if (options.sizeScreen && options.mode != RunMode::Show)
+        error = "--size screen goes with the show; a mode without a window takes --size WxH";
+    else if (sized && options.mode == RunMode::Capture && (options.width % 2 || options.height % 2))
+        error = "--capture needs an even width and height for the encoder, not " + std::to_string(options.width) +
+                "x" + std::to_string(options.height);
+    else if (sized && static_cast<long long>(options.width) * options.height * std::max(1, options.samples) >
+                          kMaxFrameSamples)
+        error = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                " with --samples " + std::to_string(options.samples) + " needs more memory than a frame may take";
+    return error.empty();
 }
 
 // The container is the extension's: one that takes the capture's picture and sound.
@@ -183,7 +216,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         bool takesValue = flag == "--stills" || flag == "--at" || flag == "--contact-sheet" || flag == "--capture" ||
                           flag == "--capture-sound" ||
                           flag == "--until" || flag == "--from" || flag == "--fps" || flag == "--data" ||
-                          flag == "--scene" || flag == "--start";
+                          flag == "--scene" || flag == "--start" || flag == "--size" || flag == "--samples";
         if (takesValue && (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)) {
             error = "option " + flag + " needs a value";
             return false;
@@ -239,6 +272,20 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             options.scene = static_cast<int>(number);
         } else if (flag == "--start") {
             if (!parseShowTime(flag, value, showDurationMs(), options.startMs, error)) return false;
+        } else if (flag == "--size") {
+            options.sizeScreen = value == "screen";
+            options.width = options.height = 0;
+            if (!options.sizeScreen && !parseSize(value, options.width, options.height)) {
+                error = "--size takes WxH (at least 64 lines of 4:3 picture, at most " +
+                        std::to_string(kMaxFrameSide) + " a side) or screen, not '" + value + "'";
+                return false;
+            }
+        } else if (flag == "--samples") {
+            if (!parseNumber(value, 1, 64, number)) {
+                error = "--samples takes a whole number from 1 to 64, not '" + value + "'";
+                return false;
+            }
+            options.samples = static_cast<int>(number);
         } else if (flag == "--fps") {
             if (!parseNumber(value, 1, 1000, number)) {
                 error = "--fps takes a whole number from 1 to 1000, not '" + value + "'";
@@ -278,5 +325,5 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         error = "--stills needs --at T1,T2,... (show times in ms)";
         return false;
     }
-    return true;
+    return checkSize(options, error);
 }

@@ -27,7 +27,14 @@ struct Options {
     bool edit = false;             // the show with the editing keys, windowed
     bool fullScreen = false;       // --edit: full screen at the desktop's size instead
     bool quiet = false;            // the show: no scene lines, no frame counts at the end
+    int width = 0, height = 0;     // --size WxH; 0: the mode's own size
+    bool sizeScreen = false;       // --size screen: the show's frame follows the drawable
+    int samples = 0;               // --samples N; 0: the mode's own choice
 };
+
+// The largest frame side and the most frame pixels times samples a command line may ask for.
+constexpr int kMaxFrameSide = 16384;
+constexpr long long kMaxFrameSamples = 1LL << 27;  // 8K with 4 samples; about 800 MB of frame
 
 // Fills options from argv; false with a one-line reason in `error` for a bad command line.
 // The most show times one --at takes.

@@ -295,9 +295,10 @@ int runProgram(const Options& options)
     }
     blurReference = options.referenceBlur;
     cullChunksOutOfView = !options.drawAllChunks;
+    frameRequest = {options.width, options.height, options.sizeScreen, options.samples};
 
     // A window that cannot be made is not a successful run.
-    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return 1;
+    if (!createWindowAndContext("Demo engine", kFrameWidth, kFrameHeight, 32)) return windowFailureExitCode();
     if (editor) editor->install();
     if (!headless) {
         musicPlayer = new MusicPlayer;

@@ -70,7 +70,7 @@ bool restartShow(Timeline& timeline)
     releaseGlObjects();
     if (!renewShowContext()) return false;
     resetSceneState();
-    setUpShowContext(kFrameWidth, kFrameHeight);
+    setUpShowContext(frameWidth(), frameHeight());
     timeline.firstUpdate = true;
     timeline.running = false;
     timeline.current = 0;

@@ -4,19 +4,89 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "app/recorder.h"
 #include "render/blur.h"
 #include "render/camera.h"
 #include "world/world.h"
 
 WindowMode windowMode = WindowMode::FullScreenDesktop;
+FrameRequest frameRequest;
+
+namespace {
+
+bool frameRefused = false;
+
+// The frame's samples: as asked (at most what the GL offers), else 4 for the show on a
+// hardware GL and 1 everywhere else.
+int chooseSamples(bool live)
+{
+    int most = maxFrameSamples();
+    int wanted = frameRequest.samples > 0 ? frameRequest.samples : (live && !rendererIsSoftware() ? 4 : 1);
+    if (wanted > most && frameRequest.samples > 0)
+        std::fprintf(stderr, "demo: --samples %d: the GL offers at most %d, which the frame takes\n", wanted, most);
+    return std::min(wanted, most);
+}
+
+// The show follows the drawable where asked, or by default on a hardware GL; a software GL
+// keeps the first frame and stretches it, so that real time holds.
+bool followsDrawable(bool live)
+{
+    return live && frameRequest.width == 0 && (frameRequest.screen || !rendererIsSoftware());
+}
+
+// Rebuilds the frame where the run asks for another than the one the window opened with.
+bool fitFrame(bool live)
+{
+    int samples = chooseSamples(live);
+    int width = frameRequest.width > 0 ? frameRequest.width : outputWidth();
+    int height = frameRequest.width > 0 ? frameRequest.height : outputHeight();
+    if (followsDrawable(live)) {
+        int drawableWidth = 0, drawableHeight = 0;
+        drawableSize(drawableWidth, drawableHeight);
+        int pictureWidth = 0, pictureHeight = 0;
+        pictureInside(drawableWidth, drawableHeight, pictureWidth, pictureHeight);
+        if (pictureHeight >= 64) {
+            width = pictureWidth;
+            height = pictureHeight;
+        }
+        followDrawable(true);
+    }
+    if (std::max(width, height) > maxFrameSide()) {
+        std::fprintf(stderr, "demo: a frame of %d x %d is more than the GL takes (%d a side)\n", width, height,
+                     maxFrameSide());
+        frameRefused = true;
+        return false;
+    }
+    bool unchanged = width == outputWidth() && height == outputHeight() && samples == frameSamples();
+    if (!unchanged && !setFrameSize(width, height, samples)) {
+        std::fprintf(stderr, "demo: the GL cannot make a frame of %d x %d with %d samples\n", width, height, samples);
+        frameRefused = true;
+        return false;
+    }
+    if (live)
+        std::fprintf(stderr, "demo: frame %d x %d, %d sample%s, renderer %s\n", frameWidth(), frameHeight(),
+                     frameSamples(), frameSamples() == 1 ? "" : "s", rendererName().c_str());
+    return true;
+}
+
+}  // namespace
+
+int windowFailureExitCode() { return frameRefused ? 2 : 1; }
 
 bool createWindowAndContext(const char* title, int width, int height, int bits)
 {
     (void)bits;  // the frame is always 8 bits per channel, no alpha
     setWindowProcedure(windowProcedure);
+    frameRefused = false;
     if (!openShowWindow(title, width, height, windowMode)) return false;
-    setUpShowContext(width, height);
+    if (!fitFrame(windowMode != WindowMode::Offscreen)) {
+        closeShowWindow();
+        return false;
+    }
+    setUpShowContext(frameWidth(), frameHeight());
     return true;
 }
 

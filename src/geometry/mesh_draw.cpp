@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "geometry/mesh.h"
+#include "platform/platform.h"
 
 bool texturedListPending = true;
 
@@ -187,7 +188,7 @@ void Mesh::drawWireframe(float lineWidth)
         }
     }
     if (ends.empty()) return;
-    glLineWidth(lineWidth);
+    setLineWidth(lineWidth);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/mesh.h"
+#include "platform/platform.h"
 
 void followPoint(Vertex& f, const Vertex& leader, float k)
 {
@@ -40,7 +41,7 @@ void Trail::draw()
         float width = 3.0f;
         const float narrowing = 3.0f / static_cast<float>(pointCount);
         for (int i = 0; i + 1 < pointCount; ++i) {
-            glLineWidth(width);
+            setLineWidth(width);
             glDrawArrays(GL_LINES, i, 2);
             width -= narrowing;
         }

@@ -1,5 +1,5 @@
 // platform.h -- everything the show needs from the operating system: ticks, message boxes,
-// the window with its GL context and its own 1024 x 768 frame, and window messages.
+// the window with its GL context and its own 4:3 frame, and window messages.
 // Only src/platform/ includes SDL.
 #pragma once
 #include <cstdint>
@@ -83,9 +83,13 @@ void collectMessageBoxes(bool collect);  // while on, boxes go to the list, not 
 std::vector<ShownMessage>& collectedMessageBoxes();
 
 // ---- window, context and frame -----------------------------------------------------------
-// The size of the show's own frame, whatever the screen or window really has.
+// The overlays' grid (screen units) and the frame's size unless the run asks for another.
+// Line widths are given in pixels of a frame this high and scaled with the real frame.
 constexpr int kFrameWidth = 1024;
 constexpr int kFrameHeight = 768;
+
+// The largest 4:3 rectangle inside width x height.
+void pictureInside(int width, int height, int& pictureWidth, int& pictureHeight);
 
 enum class WindowMode {
     FullScreenDesktop,  // the desktop's own size, the 4:3 frame pillarboxed
@@ -108,18 +112,43 @@ void setShowWindowTitle(const std::string& title);
 bool showWindowLost();
 
 // Scales the frame into the real drawable with its aspect kept, swaps, rebinds the frame.
+// While following the drawable, the frame is rebuilt at its size once it has held still.
 void presentFrame();
 // The refresh rate of the display the window is on, in Hz; 0 where the display does not say.
 int displayRefreshHz();
+void followDrawable(bool follow);
+void drawableSize(int& width, int& height);  // the window's real pixels
 
-// Reads the whole frame back: width * height * 3 bytes, RGB, bottom row first.
+// Rebuilds the frame for a read-back of outputWidth x outputHeight: the drawn frame is the
+// largest 4:3 picture inside it (black bars around it in the read-back), with `samples`
+// samples a pixel (1: none). False, with nothing bound, where the GL cannot make it.
+bool setFrameSize(int outputWidth, int outputHeight, int samples);
+int outputWidth();
+int outputHeight();
+int frameSamples();
+int maxFrameSide();     // GL_MAX_RENDERBUFFER_SIZE
+int maxFrameSamples();  // GL_MAX_SAMPLES (1 where there is no multisampling)
+std::string rendererName();
+bool rendererIsSoftware();
+
+// Makes the frame's lower left width x height readable (resolving its samples) for copies
+// such as glCopyTexImage2D; bindShowFrame ends the reading.
+void bindFrameForReading(int width, int height);
+
+// Line widths in pixels at kFrameHeight lines; the GL gets them times the line scale, which is
+// the frame's height / kFrameHeight, and 1 while drawing into a viewport of its own size.
+void setLineWidth(float width);
+void setLineScale(float scale);
+float lineScale();
+
+// Reads the whole read-back back: outputWidth * outputHeight * 3 bytes, RGB, bottom row first.
 void readFramePixels(std::vector<uint8_t>& rgb);
 // Read-back that does not wait for the frame: starts copying this frame into a pixel buffer
 // and hands out the copy started one call earlier (false on the first call). The last copy
 // is collected with takeLastFrameCopy.
 bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb);
 bool takeLastFrameCopy(std::vector<uint8_t>& rgb);
-int frameWidth();
+int frameWidth();  // the drawn 4:3 frame
 int frameHeight();
 
 // A texture of width x height (RGB, no depth) that drawing goes into instead of the frame

@@ -1,4 +1,4 @@
-// window.cpp -- the SDL window, its GL context, and the show's own 1024 x 768 frame
+// window.cpp -- the SDL window, its GL context, and the show's own 4:3 frame
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
 #include <SDL2/SDL_syswm.h>
@@ -45,13 +45,23 @@ void watchForALostWindow()
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) xWindow = info.info.x11.window;
 }
-int showWidth = kFrameWidth;
+int showWidth = kFrameWidth;  // the drawn frame
 int showHeight = kFrameHeight;
+int readWidth = kFrameWidth;  // the read-back, the frame centred in it
+int readHeight = kFrameHeight;
+int samples = 1;
+bool following = false;
+int settlingWidth = 0, settlingHeight = 0;  // the drawable's size, and since when it has held
+Uint32 settlingSince = 0;
+float lineWidthAtGrid = 1, lineWidthScale = 1;
 
-// The frame object: RGB colour (no alpha) and 16-bit depth, bound for all drawing.
+// The frame object: RGB colour (no alpha) and 16-bit depth, bound for all drawing. With
+// samples, a second single-sampled colour buffer takes the resolved picture for reading.
 GLuint frameBuffer = 0;
 GLuint colourBuffer = 0;
 GLuint depthBuffer = 0;
+GLuint resolveBuffer = 0;
+GLuint resolveColour = 0;
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
 PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
@@ -64,6 +74,7 @@ PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
 PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
 PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D;
+PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
 
 // The side target: a texture drawn into through a frame object of its own.
 GLuint sideBuffer = 0;
@@ -102,21 +113,67 @@ bool loadFrameProcs()
            loadProc(deleteRenderbuffers, "glDeleteRenderbuffers");
 }
 
+// A renderbuffer of the frame's size, attached to the bound frame object.
+GLuint attachRenderbuffer(GLenum format, GLenum attachment, int sampleCount)
+{
+    GLuint buffer = 0;
+    genRenderbuffers(1, &buffer);
+    bindRenderbuffer(GL_RENDERBUFFER, buffer);
+    if (sampleCount > 1)
+        renderbufferStorageMultisample(GL_RENDERBUFFER, sampleCount, format, showWidth, showHeight);
+    else
+        renderbufferStorage(GL_RENDERBUFFER, format, showWidth, showHeight);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, buffer);
+    bindRenderbuffer(GL_RENDERBUFFER, 0);
+    return buffer;
+}
+
 bool createFrame()
 {
     if (!loadFrameProcs()) return false;
+    if (samples > 1 && !renderbufferStorageMultisample &&
+        !loadProc(renderbufferStorageMultisample, "glRenderbufferStorageMultisample"))
+        return false;
+    if (samples > 1) {
+        genFramebuffers(1, &resolveBuffer);
+        bindFramebuffer(GL_FRAMEBUFFER, resolveBuffer);
+        resolveColour = attachRenderbuffer(GL_RGB8, GL_COLOR_ATTACHMENT0, 1);
+        if (checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+    }
     genFramebuffers(1, &frameBuffer);
     bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
-    genRenderbuffers(1, &colourBuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, showWidth, showHeight);
-    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
-    genRenderbuffers(1, &depthBuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, showWidth, showHeight);
-    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, 0);
+    colourBuffer = attachRenderbuffer(GL_RGB8, GL_COLOR_ATTACHMENT0, samples);
+    depthBuffer = attachRenderbuffer(GL_DEPTH_COMPONENT16, GL_DEPTH_ATTACHMENT, samples);
     return checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// Resolves the frame's samples into the resolve buffer and binds what holds the picture for
+// reading; scissor and discard would cut the copy short, so they are off meanwhile.
+void bindPictureForReading(int width, int height)
+{
+    bindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
+    if (samples <= 1) return;
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveBuffer);
+    blitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, frameBuffer);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, resolveBuffer);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+// The picture (bottom row first) into the middle of a black read-back.
+void placeInReadBack(const uint8_t* picture, std::vector<uint8_t>& rgb)
+{
+    const size_t row = static_cast<size_t>(showWidth) * 3;
+    if (readWidth == showWidth && readHeight == showHeight) {
+        rgb.assign(picture, picture + row * showHeight);
+        return;
+    }
+    rgb.assign(static_cast<size_t>(readWidth) * readHeight * 3, 0);
+    const size_t left = static_cast<size_t>(readWidth - showWidth) / 2, bottom = (readHeight - showHeight) / 2;
+    for (int y = 0; y < showHeight; ++y)
+        std::memcpy(&rgb[((bottom + y) * readWidth + left) * 3], picture + row * y, row);
 }
 
 bool createPixelBuffers()
@@ -138,10 +195,9 @@ bool createPixelBuffers()
 // Copies the mapped contents of pixel buffer `index` out; false if it cannot be mapped.
 bool copyOutPixelBuffer(int index, std::vector<uint8_t>& rgb)
 {
-    rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
     bindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers[index]);
     const void* mapped = mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
-    if (mapped) std::memcpy(rgb.data(), mapped, rgb.size());
+    if (mapped) placeInReadBack(static_cast<const uint8_t*>(mapped), rgb);
     if (mapped) unmapBuffer(GL_PIXEL_PACK_BUFFER);
     bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     return mapped != nullptr;
@@ -184,6 +240,9 @@ void destroyFrame()
     if (pixelBuffers[0]) deleteBuffers(2, pixelBuffers);
     pixelBuffers[0] = pixelBuffers[1] = 0;
     copiesStarted = 0;
+    if (resolveBuffer) deleteFramebuffers(1, &resolveBuffer);
+    if (resolveColour) deleteRenderbuffers(1, &resolveColour);
+    resolveBuffer = resolveColour = 0;
     if (!frameBuffer) return;
     destroySideTarget();
     sideWidth = sideHeight = 0;
@@ -192,6 +251,37 @@ void destroyFrame()
     deleteRenderbuffers(1, &colourBuffer);
     deleteRenderbuffers(1, &depthBuffer);
     frameBuffer = colourBuffer = depthBuffer = 0;
+}
+
+bool isSoftwareRenderer(const std::string& renderer)
+{
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (renderer.find(name) != std::string::npos) return true;
+    return false;
+}
+
+// The frame follows a drawable that has kept its size this long (a resize being dragged
+// would otherwise rebuild it at every step).
+constexpr Uint32 kSettleMs = 300;
+
+void followDrawableSize()
+{
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    if (width != settlingWidth || height != settlingHeight) {
+        settlingWidth = width;
+        settlingHeight = height;
+        settlingSince = SDL_GetTicks();
+        return;
+    }
+    int pictureWidth = 0, pictureHeight = 0;
+    pictureInside(width, height, pictureWidth, pictureHeight);
+    if (SDL_GetTicks() - settlingSince < kSettleMs || pictureHeight < 64) return;
+    if (pictureWidth == showWidth && pictureHeight == showHeight) return;
+    if (setFrameSize(pictureWidth, pictureHeight, samples))
+        std::fprintf(stderr, "demo: frame %d x %d for a drawable of %d x %d\n", showWidth, showHeight, width, height);
+    else
+        following = false;  // keeps the failure from repeating every frame
 }
 
 Uint32 windowFlags(WindowMode mode)
@@ -290,8 +380,7 @@ bool openShowWindow(const char* title, int width, int height, WindowMode mode)
     context = SDL_GL_CreateContext(window);
     if (!context) return fail(kWindowError, "no OpenGL context");
     SDL_GL_MakeCurrent(window, context);
-    if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
-    if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
+    if (!setFrameSize(width, height, 1)) return fail(kWindowError, "no frame");
     if (mode != WindowMode::Offscreen) SDL_RaiseWindow(window);
     if (mode != WindowMode::Offscreen) watchForALostWindow();
     return true;
@@ -309,6 +398,7 @@ void closeShowWindow()
     }
     window = nullptr;
     switchedDisplayMode = false;
+    following = false;
     SDL_ShowCursor(SDL_ENABLE);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -321,8 +411,8 @@ bool renewShowContext()
     context = SDL_GL_CreateContext(window);
     if (!context) return fail(kWindowError, "no OpenGL context");
     SDL_GL_MakeCurrent(window, context);
-    if (!createFrame()) return fail(kWindowError, "no 1024 x 768 frame");
-    if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
+    lineWidthAtGrid = 1;  // a fresh context's line width
+    if (!setFrameSize(readWidth, readHeight, samples)) return fail(kWindowError, "no frame");
     return true;
 }
 
@@ -336,19 +426,91 @@ bool showWindowIsOpen() { return window != nullptr && context != nullptr; }
 
 int frameWidth() { return showWidth; }
 int frameHeight() { return showHeight; }
+int outputWidth() { return readWidth; }
+int outputHeight() { return readHeight; }
+int frameSamples() { return samples; }
+
+int maxFrameSide()
+{
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &side);
+    return side;
+}
+
+int maxFrameSamples()
+{
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &most);
+    return most > 1 ? most : 1;
+}
+
+std::string rendererName()
+{
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return name ? name : "unknown";
+}
+
+bool rendererIsSoftware() { return isSoftwareRenderer(rendererName()); }
+
+void pictureInside(int width, int height, int& pictureWidth, int& pictureHeight)
+{
+    pictureWidth = width;
+    pictureHeight = static_cast<int>(static_cast<long long>(width) * 3 / 4);
+    if (pictureHeight > height) {
+        pictureHeight = height;
+        pictureWidth = static_cast<int>(static_cast<long long>(height) * 4 / 3);
+    }
+}
+
+bool setFrameSize(int outputWidth, int outputHeight, int sampleCount)
+{
+    destroyFrame();
+    readWidth = outputWidth;
+    readHeight = outputHeight;
+    pictureInside(outputWidth, outputHeight, showWidth, showHeight);
+    samples = sampleCount;
+    if (!createFrame()) {
+        destroyFrame();
+        return false;
+    }
+    if (!createPixelBuffers()) pixelBuffers[0] = pixelBuffers[1] = 0;
+    glViewport(0, 0, showWidth, showHeight);
+    setLineScale(static_cast<float>(showHeight) / kFrameHeight);
+    return true;
+}
+
+void followDrawable(bool follow) { following = follow; }
+
+void drawableSize(int& width, int& height)
+{
+    width = height = 0;
+    if (window) SDL_GL_GetDrawableSize(window, &width, &height);
+}
+
+void setLineWidth(float width)
+{
+    lineWidthAtGrid = width;
+    glLineWidth(width * lineWidthScale);
+}
+
+void setLineScale(float scale)
+{
+    lineWidthScale = scale;
+    glLineWidth(lineWidthAtGrid * scale);
+}
+
+float lineScale() { return lineWidthScale; }
+
+void bindFrameForReading(int width, int height) { bindPictureForReading(width, height); }
 
 void presentFrame()
 {
     if (!window) return;
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-    // The largest rectangle of the frame's aspect that fits, centred, black bars around it.
-    int width = drawableWidth;
-    int height = static_cast<int>(static_cast<long long>(drawableWidth) * showHeight / showWidth);
-    if (height > drawableHeight) {
-        height = drawableHeight;
-        width = static_cast<int>(static_cast<long long>(drawableHeight) * showWidth / showHeight);
-    }
+    // The largest 4:3 rectangle that fits, centred, black bars around it.
+    int width = 0, height = 0;
+    pictureInside(drawableWidth, drawableHeight, width, height);
     int left = (drawableWidth - width) / 2;
     int bottom = (drawableHeight - height) / 2;
 
@@ -356,8 +518,8 @@ void presentFrame()
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     glDisable(GL_SCISSOR_TEST);
+    bindPictureForReading(showWidth, showHeight);
     bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    bindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     blitFramebuffer(0, 0, showWidth, showHeight, left, bottom, left + width, bottom + height,
@@ -366,6 +528,7 @@ void presentFrame()
     bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
+    if (following) followDrawableSize();
 }
 
 int displayRefreshHz()
@@ -395,9 +558,17 @@ void bindShowFrame()
 
 void readFramePixels(std::vector<uint8_t>& rgb)
 {
-    rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
+    bindPictureForReading(showWidth, showHeight);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    if (readWidth == showWidth && readHeight == showHeight) {
+        rgb.resize(static_cast<size_t>(showWidth) * showHeight * 3);
+        glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    } else {
+        std::vector<uint8_t> picture(static_cast<size_t>(showWidth) * showHeight * 3);
+        glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, picture.data());
+        placeInReadBack(picture.data(), rgb);
+    }
+    bindShowFrame();
 }
 
 bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb)
@@ -409,10 +580,12 @@ bool copyFrameAndTakePrevious(std::vector<uint8_t>& rgb)
         return havePrevious;
     }
     int index = copiesStarted % 2;
+    bindPictureForReading(showWidth, showHeight);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     bindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers[index]);
     glReadPixels(0, 0, showWidth, showHeight, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    bindShowFrame();
     ++copiesStarted;
     return copiesStarted > 1 && copyOutPixelBuffer(1 - index, rgb);
 }

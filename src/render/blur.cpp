@@ -43,17 +43,27 @@ void resetBlurSettings()
     blurTimeAccum = 0;
 }
 
+// The source is the same 256 x 256 picture whatever the frame's size and samples: its lines
+// keep the widths they have at kFrameHeight lines, and it is drawn without antialiasing (thin
+// lines antialiased would light the glow less).
 void renderBlurSource(Timeline& timeline, const ColourRGB& background)
 {
+    const float frameLineScale = lineScale();
+    setLineScale(1);
+    glDisable(GL_MULTISAMPLE);
     glViewport(0, 0, 256, 256);
     timeline.update();
     glBindTexture(GL_TEXTURE_2D, blurTarget.id);
+    bindFrameForReading(256, 256);
     // Luminance, not RGB: the copy drops the colour, so every glow is grey (tinted only by
     // blurColour), whatever the scene's colours; the glow tests and the stills rely on it.
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, 256, 256, 0);
+    bindShowFrame();
     glClearColor(background.r, background.g, background.b, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth(), frameHeight());
+    setLineScale(frameLineScale);
+    glEnable(GL_MULTISAMPLE);
 }
 
 // The first quad's inset: 0, or the animated one, which grows with the time accumulated
@@ -97,22 +107,29 @@ void drawStackedQuads(int passes, float spread, float inset, float& lastAlpha, f
 }
 
 // The glow is as sharp as its 256 x 256 source: the quads add up in a target of a quarter
-// of the frame's pixels, which is then added over the frame magnified in one quad.
-const int kTargetWidth = 512, kTargetHeight = 384;
-const int kTargetTextureSide = 512;
+// of the frame's pixels (512 x 384 at 1024 x 768), in a square texture of a power of two,
+// which is then added over the frame magnified in one quad.
+int powerOfTwoAtLeast(int value)
+{
+    int side = 1;
+    while (side < value) side *= 2;
+    return side;
+}
 
 bool drawQuadsMagnified(int passes, float spread, float inset, float& alpha, float& s1)
 {
+    const int targetWidth = frameWidth() / 2, targetHeight = frameHeight() / 2;
+    const int textureSide = powerOfTwoAtLeast(targetWidth);
     unsigned int target = 0;
-    if (!bindSideTarget(kTargetTextureSide, kTargetTextureSide, target)) return false;
+    if (!bindSideTarget(textureSide, textureSide, target)) return false;
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glViewport(0, 0, kTargetWidth, kTargetHeight);
+    glViewport(0, 0, targetWidth, targetHeight);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     drawStackedQuads(passes, spread, inset, alpha, s1);
     bindShowFrame();
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth(), frameHeight());
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
 
     // The sum goes on as it is: no lighting or fog, full weight.
@@ -121,8 +138,8 @@ bool drawQuadsMagnified(int passes, float spread, float inset, float& alpha, flo
     glDisable(GL_FOG);
     glBlendFunc(GL_ONE, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, target);
-    const float right = static_cast<float>(kTargetWidth) / kTargetTextureSide;
-    const float top = static_cast<float>(kTargetHeight) / kTargetTextureSide;
+    const float right = static_cast<float>(targetWidth) / textureSide;
+    const float top = static_cast<float>(targetHeight) / textureSide;
     glLoadIdentity();
     glBegin(GL_QUADS);
     glColor4f(1, 1, 1, 1);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "world/random.h"
@@ -56,7 +57,7 @@ void drawDriftingTriangles(bool enlargeFlagged)
         camera.look();
         glTranslatef(p.x, p.y, p.z);
         if (enlargeFlagged && particleFlags[i]) glScalef(kFlaggedScale, kFlaggedScale, kFlaggedScale);
-        glLineWidth(particleSpeeds[i] * kLineWidthPerSpeed);
+        setLineWidth(particleSpeeds[i] * kLineWidthPerSpeed);
         drawOutline();
 
         p.x += particleSpeeds[i];

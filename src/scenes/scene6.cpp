@@ -4,6 +4,7 @@
 #include "geometry/mesh.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_table.h"
@@ -94,7 +95,7 @@ void scene6Draw(uint32_t)
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_FOG);
     glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
-    glLineWidth(5);
+    setLineWidth(5);
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
     drawStreaks();

@@ -5,6 +5,7 @@
 
 #include "geometry/mesh.h"
 #include "geometry/morph.h"
+#include "platform/platform.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_table.h"
@@ -30,7 +31,7 @@ void drawPassingTriangles()
         float size = std::fabs(1.0f / (corner.x + 0.1f));
         if (std::isfinite(size)) {
             glScalef(size, size, size);
-            glLineWidth(3);
+            setLineWidth(3);
             glBegin(GL_LINES);
             glColor4f(1, 1, 1, 1);
             emitTriangleOutline();

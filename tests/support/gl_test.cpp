@@ -17,8 +17,8 @@ Still readTestFrame()
     std::vector<uint8_t> bottomRowFirst;
     readFramePixels(bottomRowFirst);
     Still frame;
-    frame.width = frameWidth();
-    frame.height = frameHeight();
+    frame.width = outputWidth();
+    frame.height = outputHeight();
     const size_t row = static_cast<size_t>(frame.width) * 3;
     for (int y = frame.height - 1; y >= 0; --y)
         frame.rgb.insert(frame.rgb.end(), bottomRowFirst.begin() + y * row, bottomRowFirst.begin() + (y + 1) * row);
@@ -76,6 +76,9 @@ void GlTest::SetUp()
     if (!showWindowIsOpen()) {
         setMessageBoxesHeadless(true);
         ASSERT_TRUE(openShowWindow("test", 1024, 768, WindowMode::Offscreen));
+    }
+    if (outputWidth() != 1024 || outputHeight() != 768 || frameSamples() != 1) {
+        ASSERT_TRUE(setFrameSize(1024, 768, 1));
     }
     glViewport(0, 0, 1024, 768);
     glClearColor(0, 0, 0, 1);
