@@ -42,13 +42,7 @@ void resetCameraPath()
 // The values a fresh process starts with.
 void resetSceneState()
 {
-    blurEnabled = false;
-    blurInsetAnimated = false;
-    blurPasses = 30;
-    blurSpread = 0.05f;
-    blurColour = ColourRGB();
-    blurInset = 0;
-    blurTimeAccum = 0;
+    resetBlurSettings();
     camera = Camera();
     clearColour = ColourRGB();
     texturedListPending = true;
