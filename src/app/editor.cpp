@@ -8,6 +8,7 @@
 
 #include "app/recorder.h"
 #include "app/show_restart.h"
+#include "app/sound_follower.h"
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "geometry/spline_path.h"
@@ -181,8 +182,14 @@ void Editor::togglePause()
         setVirtualFrame(frameAtOrAfter(shownMs_, fps_) + 1);
         return;
     }
-    if (musicPlayer) musicPlayer->restartAt(shownMs_);
-    useRealClockFrom(shownMs_);
+    startPlaying(shownMs_);
+}
+
+// The clock and the soundtrack go on from `ms` together: the clock from when its sound is heard.
+void Editor::startPlaying(uint32_t ms)
+{
+    startClockWithSound(ms);
+    follower_ = SoundFollower();
 }
 
 void Editor::toggleFreeCamera()
@@ -261,7 +268,9 @@ void Editor::frameBegins()
     double elapsed = clock_ == EditorClock::Real ? wall - lastWallMs_ : 1000.0 / fps_;
     lastWallMs_ = wall;
     if (target_ >= 0) return;
+    if (clock_ == EditorClock::Real && !paused_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wall);
     shownMs_ = tickCount();
+    if (soundNote_) frameBegunSeconds_ = calendarSeconds();
     moveFreeCamera(elapsed);
     if (paused_ && drawsFrame()) {
         savedPathStep_ = cameraPathStep;
@@ -276,9 +285,7 @@ void Editor::arrive()
         useScriptedClock(tickCount());
         redrawnWhilePaused_ = true;  // the frame it lands on is drawn
     } else if (clock_ == EditorClock::Real) {
-        uint32_t ms = tickCount();
-        if (musicPlayer) musicPlayer->restartAt(ms);  // first: the clock waits for the sound
-        useRealClockFrom(ms);
+        startPlaying(tickCount());
     }
     if (clock_ == EditorClock::Real)
         std::fprintf(stderr, "\rseek: show %.1f s reached in %.1f s of wall time\n", tickCount() / 1000.0,
@@ -313,28 +320,31 @@ bool Editor::frameDone(Timeline& timeline)
 void Editor::present()
 {
     presentFrame();
+    double presented = calendarSeconds();
     if (musicPlayer && !paused_) musicPlayer->play();
     ++framesShown_;
     std::string now = title();
     if (now != shownTitle_) setShowWindowTitle(now);
     shownTitle_ = now;
-    if (soundNote_ && clock_ == EditorClock::Real) logSound(soundNote_);
+    if (soundNote_ && clock_ == EditorClock::Real) logSound(soundNote_, presented);
     soundNote_ = nullptr;
     if (paused_ && clock_ == EditorClock::Real) usleep(10000);  // a held picture needs no busy loop
 }
 
-void Editor::logSound(const char* what) const
+// With the calendar times at which the frame began and was presented, to line up with a
+// recording of the sound.
+void Editor::logSound(const char* what, double presentedSeconds) const
 {
     double music = musicPlayer ? musicPlayer->positionMs() : -1;
-    // The clock and the soundtrack read at the same moment (the frame's own show time is earlier
-    // by however long it took to draw).
+    // The clock and the mixer's position read at the same moment (the frame's own show time is
+    // earlier by however long it took to draw); the mixer leads what is heard by the output's buffer.
     uint32_t now = tickCount();
+    std::fprintf(stderr, "edit: first frame after %s at show %u ms, begun at %.3f, presented at %.3f: clock %u ms, ",
+                 what, shownMs_, frameBegunSeconds_, presentedSeconds, now);
     if (music < 0)
-        std::fprintf(stderr, "edit: first frame after %s at show %u ms: clock %u ms, no soundtrack playing\n", what,
-                     shownMs_, now);
+        std::fprintf(stderr, "no soundtrack playing\n");
     else
-        std::fprintf(stderr, "edit: first frame after %s at show %u ms: clock %u ms, soundtrack %.0f ms\n", what,
-                     shownMs_, now, music);
+        std::fprintf(stderr, "mixer at %.0f ms\n", music);
 }
 
 void Editor::applySeek(Timeline& timeline, long long ms)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "app/sound_follower.h"
 #include "render/camera.h"
 
 struct Timeline;
@@ -63,7 +64,8 @@ private:
     void applySeek(Timeline& timeline, long long ms);
     void arrive();
     void present();
-    void logSound(const char* what) const;
+    void startPlaying(uint32_t ms);
+    void logSound(const char* what, double presentedSeconds) const;
 
     EditorClock clock_;
     int fps_;
@@ -71,7 +73,6 @@ private:
     long long pendingSeek_ = -1;  // asked for by a key, done after the frame
     bool paused_ = false;
     bool redrawnWhilePaused_ = false;  // the scenes' per-frame state moved on while paused
-    bool pendingResume_ = false;
     uint32_t shownMs_ = 0;
     int scene_ = 0;
     int savedPathStep_ = 0;
@@ -82,7 +83,9 @@ private:
     bool shiftHeld_ = false;
     double lastWallMs_ = 0;
     double seekWallStart_ = 0;
-    const char* soundNote_ = "start";
+    const char* soundNote_ = "start";  // the sound (re)started: the next frame shown is logged
+    double frameBegunSeconds_ = 0;
+    SoundFollower follower_;
     uint64_t framesShown_ = 0;
     std::vector<WatchedFile> watched_;
     double lastPollWallMs_ = 0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 #include <memory>
 
@@ -15,6 +14,7 @@
 #include "app/frame.h"
 #include "app/frame_stats.h"
 #include "app/headless.h"
+#include "app/sound_follower.h"
 #include "app/window.h"
 #include "audio/music_player.h"
 #include "geometry/mesh.h"
@@ -26,46 +26,6 @@
 #include "world/world.h"
 
 namespace {
-
-// Keeps the real clock with the sound where the sound stalls (an output that ran dry on a busy
-// machine plays late from then on). The mixer's position leads what is heard by the output's
-// buffer and moves a block at a time, so its least lead over the clock within a few seconds is the
-// lead just before a block is taken: steady while the two keep step. Against the lead of the
-// first seconds, a smaller one means the sound fell behind (the clock is held back by as much,
-// never backwards: at most the time since the previous frame, each frame), a larger one that it
-// ran ahead (the clock jumps on).
-class SoundFollower {
-public:
-    void frame(double musicMs, double wallMs)
-    {
-        if (musicMs < 0) return;
-        if (firstWallMs_ < 0) firstWallMs_ = wallMs;
-        leads_.push_back({wallMs, musicMs - tickCount()});
-        while (wallMs - leads_.front().wallMs > kWindowMs) leads_.pop_front();
-        double least = leads_.front().lead;
-        for (const Lead& l : leads_) least = std::min(least, l.lead);
-        if (wallMs - firstWallMs_ < kSettleMs) {
-            reference_ = least;
-            return;
-        }
-        double error = reference_ - least;  // > 0: the clock is ahead of the sound
-        if (std::fabs(error) < kToleranceMs) return;
-        if (error > 0)
-            holdRealClock(static_cast<uint32_t>(error));
-        else
-            useRealClockFrom(tickCount() + static_cast<uint32_t>(-error));
-        for (Lead& l : leads_) l.lead += error;
-    }
-
-private:
-    static constexpr double kWindowMs = 3000, kSettleMs = 3000, kToleranceMs = 15;
-    struct Lead {
-        double wallMs, lead;
-    };
-    std::deque<Lead> leads_;
-    double firstWallMs_ = -1;
-    double reference_ = 0;
-};
 
 // Presents every frame and keeps the soundtrack playing. Unless quiet, it says on standard
 // error when each scene's first frame was presented (calendar time, to line it up with a
@@ -107,17 +67,10 @@ public:
     }
 
 protected:
-    // Starts the soundtrack `showMs` into it and waits until its first sample is heard, then
-    // the real clock reading `showMs`: a clock started as the mixer takes the first block would
-    // run ahead of the sound by the output's latency.
     void startClockWithSound(uint32_t showMs)
     {
         started_ = true;
-        if (musicPlayer && musicPlayer->stream) {
-            musicPlayer->startAt(showMs);
-            sleepMilliseconds(MusicPlayer::outputLatencyMs());
-        }
-        useRealClockFrom(showMs);
+        ::startClockWithSound(showMs);
         following_ = true;
     }
 

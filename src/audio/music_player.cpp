@@ -91,7 +91,7 @@ void MusicPlayer::play()
 
 void MusicPlayer::startAt(uint32_t showMs)
 {
-    if (!stream || started_) return;
+    if (!stream) return;
     started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
     // A new output first takes blocks faster than it plays them (the sound server fills its
     // buffer), so a stream started then is heard later than its first block suggests (measured
@@ -106,12 +106,6 @@ void MusicPlayer::pause()
     if (stream && started_) pauseMusic();
 }
 
-void MusicPlayer::restartAt(uint32_t showMs)
-{
-    if (!stream) return;
-    started_ = true;
-    startMusic(stream, showMs / 1000.0);
-}
 uint32_t MusicPlayer::outputLatencyMs() { return kChunkSamples * 1000 / kSampleRate / 2; }
 
 double MusicPlayer::positionMs()

@@ -10,11 +10,10 @@ class MusicPlayer {
 public:
     int init();   // 0 on success, 1 on any failure (the show then runs silent)
     void play();  // every frame: starts the stream once, later calls leave it playing
-    // Starts the stream now, `showMs` into it, for a show that starts late; play leaves it be.
+    // Starts the stream now, `showMs` into it (again, after a pause or for a seek); play leaves
+    // it be. Returns once the mixer has taken the first block.
     void startAt(uint32_t showMs);
-    // The editor's pause and seek: the stream held, or (re)started `showMs` into it.
-    void pause();
-    void restartAt(uint32_t showMs);
+    void pause();  // the stream held where it is
     // How long after the mixer takes the first block its first sample is heard: about half
     // the device's buffer (23 ms, measured on a PulseAudio null sink: 15 to 27 ms).
     static uint32_t outputLatencyMs();
