@@ -23,7 +23,9 @@ const int kMixingChannels = 32;
 const int kChunkSamples = 2048;
 
 std::atomic<bool> streamEnded{false};
-const double kSettleMs = 600;
+const double kBlockMs = kChunkSamples * 1000.0 / kSampleRate;
+const int kSteadyBlocks = 4;
+const double kLongestSettleMs = 3000;
 
 }  // namespace
 
@@ -94,10 +96,11 @@ void MusicPlayer::startAt(uint32_t showMs)
     if (!stream) return;
     started_ = true;  // a start that fails (past the end) stays silent rather than play from 0
     // A new output first takes blocks faster than it plays them (the sound server fills its
-    // buffer), so a stream started then is heard later than its first block suggests (measured
-    // up to 0.5 s on PulseAudio): the soundtrack starts once the output has settled.
-    double settledAt = openedAtMs_ + kSettleMs;
-    if (wallMilliseconds() < settledAt) sleepMilliseconds(static_cast<uint32_t>(settledAt - wallMilliseconds()));
+    // buffer; measured 0.5 to 0.9 s on PulseAudio under load), so a stream started then is heard
+    // later than its first block suggests: the soundtrack starts once the output takes blocks
+    // in real time.
+    while (!outputTakesBlocksInRealTime(kBlockMs, kSteadyBlocks) && wallMilliseconds() - openedAtMs_ < kLongestSettleMs)
+        sleepMilliseconds(5);
     startMusic(stream, showMs / 1000.0);
 }
 

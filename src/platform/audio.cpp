@@ -25,6 +25,18 @@ MixerVersion pretendedVersion;
 bool mixerOpen = false;
 
 void countCall() { ++callCount; }
+
+// When the output took its latest blocks (the audio thread writes, anyone reads).
+constexpr int kBlockTimesKept = 8;
+std::atomic<double> blockTakenMs[kBlockTimesKept];
+std::atomic<uint64_t> blocksTaken{0};
+
+void noteBlockTaken(void*, Uint8*, int)
+{
+    uint64_t n = blocksTaken.load();
+    blockTakenMs[n % kBlockTimesKept].store(wallMilliseconds());
+    blocksTaken.store(n + 1);
+}
 }  // namespace
 
 bool operator<(const MixerVersion& a, const MixerVersion& b)
@@ -56,6 +68,8 @@ bool openMixer(int sampleRate, SampleFormat, int outputChannels, int chunkSample
         return false;
     }
     Mix_AllocateChannels(mixingChannels);
+    blocksTaken.store(0);
+    Mix_SetPostMix(noteBlockTaken, nullptr);
     mixerOpen = true;
     return true;
 }
@@ -65,6 +79,7 @@ void closeMixer()
     countCall();
     if (!mixerOpen) return;
     Mix_HookMusicFinished(nullptr);
+    Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     mixerOpen = false;
@@ -137,6 +152,15 @@ bool startMusic(MusicStream* stream, double fromSeconds)
         SDL_Delay(1);
 #endif
     return true;
+}
+
+bool outputTakesBlocksInRealTime(double blockMs, int blocks)
+{
+    countCall();
+    uint64_t n = blocksTaken.load();
+    if (blocks >= kBlockTimesKept || n <= static_cast<uint64_t>(blocks)) return false;
+    double span = blockTakenMs[(n - 1) % kBlockTimesKept].load() - blockTakenMs[(n - 1 - blocks) % kBlockTimesKept].load();
+    return span >= 0.8 * blocks * blockMs;
 }
 
 double musicPositionSeconds(MusicStream* stream)

@@ -35,6 +35,9 @@ bool decodeMp3File(const char* path, int sampleRate, double maxSeconds, std::vec
                    std::string& reason, bool& shortened);
 // Plays it once, from `fromSeconds` into it.
 bool startMusic(MusicStream* stream, double fromSeconds = 0);
+// Whether the output took its latest `blocks` blocks about as fast as it plays them (a new output
+// first takes them faster, while the sound server fills its buffer). False before that many.
+bool outputTakesBlocksInRealTime(double blockMs, int blocks);
 // How far the mixer has decoded the playing stream, in seconds; -1 where the mixer cannot say.
 double musicPositionSeconds(MusicStream* stream);
 bool musicIsPlaying();
