@@ -118,18 +118,18 @@ protected:
         glDisable(GL_LIGHTING);
     }
     void TearDown() override { resetBlurSettings(); }
+    // A glow of 25 quads spread 0.01 apart, in light grey.
+    void glowOn()
+    {
+        blurPasses = 25;
+        blurSpread = 0.01f;
+        blurColour = {0.8f, 0.8f, 0.8f};
+        blurEnabled = true;
+    }
 
     TimelineScene scene{drawYellowSquare, nullptr, 100000};
     Timeline timeline{&scene, 1};
 };
-
-// One message box with this caption and, unless empty, this text.
-void expectOneMessage(const std::string& caption, const std::string& text)
-{
-    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
-    EXPECT_EQ(collectedMessageBoxes()[0].caption, caption);
-    EXPECT_TRUE(text.empty() || collectedMessageBoxes()[0].text == text) << collectedMessageBoxes()[0].text;
-}
 
 }  // namespace
 
@@ -177,7 +177,9 @@ TEST_F(GlTest, WorldSetUpGoesOnWithoutTheLogo)
     collectMessageBoxes(true);
     setUpWorld();
     fs::current_path(previous);
-    expectOneMessage("logo.bmp", "Could not load texture");
+    ASSERT_EQ(collectedMessageBoxes().size(), 1u);
+    EXPECT_EQ(collectedMessageBoxes()[0].caption, "logo.bmp");
+    EXPECT_EQ(collectedMessageBoxes()[0].text, "Could not load texture");
     collectMessageBoxes(false);
     EXPECT_EQ(logoTexture->id, 0u);
     for (auto* t : {&terrainTexture, &texture2, &texture3, &hiphopTexture}) EXPECT_NE((*t)->id, 0u);
@@ -236,10 +238,7 @@ TEST_F(BlurTest, AnimatedInsetRestsTwoFramesThenGrowsUpToItsLimit)
 // the frame, lit (the material's colour) or not, and leave the lighting as it was.
 TEST_F(BlurTest, MagnifiedSumGivesThePictureOfTheStackedQuads)
 {
-    blurPasses = 25;
-    blurSpread = 0.01f;
-    blurColour = {0.8f, 0.8f, 0.8f};
-    blurEnabled = true;
+    glowOn();
     glEnable(GL_LIGHT1);
     const GLfloat grey[4] = {0.5f, 0.5f, 0.5f, 0.3f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
@@ -296,10 +295,7 @@ TEST_F(BlurTest, SwitchOutOfABlurredSceneClearsWithTheNewBackground)
 // same 256 x 256 picture, copied from the resolved frame, and its sum scales with the frame.
 TEST_F(BlurTest, TheGlowHoldsAtAnyFrameSizeAndWithSamples)
 {
-    blurPasses = 25;
-    blurSpread = 0.01f;
-    blurColour = {0.8f, 0.8f, 0.8f};
-    blurEnabled = true;
+    glowOn();
     Still pictures[3];
     const int sizes[3][3] = {{1024, 768, 1}, {1024, 768, 4}, {2048, 1536, 1}};
     for (int i = 0; i < 3; ++i) {
