@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "geometry/generators.h"
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/trail.h"
 #include "support/gl_test.h"
 #include "world/world_geometry.h"
@@ -104,18 +104,18 @@ TEST_F(MeshDrawTest, TexturedListDrawsNothingFirstThenTheSamePictureEveryTime)
     texturedListPending = true;
     Mesh mesh;
     makeTriangle(mesh);
-    mesh.drawTextured();
+    drawTextured(mesh);
     EXPECT_FALSE(texturedListPending);
     EXPECT_TRUE(glIsList(mesh.displayList));
     EXPECT_EQ(frameBrightness(), 0) << "the building call only compiles";
 
     clearFrame();
-    mesh.drawTextured();
+    drawTextured(mesh);
     const Still first = readTestFrame();
     EXPECT_GT(first.mean(500, 370, 524, 398), 200);
     mesh.vertices[2].setPosition(3, 2, 0);  // the list keeps the geometry it was built from
     clearFrame();
-    mesh.drawTextured();
+    drawTextured(mesh);
     EXPECT_EQ(readTestFrame().rgb, first.rgb);
 }
 
@@ -125,8 +125,8 @@ TEST_F(MeshDrawTest, TexturedListDrawsNothingFirstThenTheSamePictureEveryTime)
 TEST_F(MeshDrawTest, PlacementOrderDiffersBetweenStyles)
 {
     using Draw = void (*)(Mesh&);
-    const Draw coloured = [](Mesh& m) { m.drawColoured(); }, wireframe = [](Mesh& m) { m.drawWireframe(2); },
-               cubes = [](Mesh& m) { m.drawVertexCubes(); }, textured = [](Mesh& m) { m.drawTextured(); };
+    const Draw coloured = [](Mesh& m) { drawColoured(m); }, wireframe = [](Mesh& m) { drawWireframe(m, 2); },
+               cubes = [](Mesh& m) { drawVertexCubes(m); }, textured = [](Mesh& m) { drawTextured(m); };
     struct Case { Draw draw; float scale, angle, x, y; } cases[] = {
         {coloured, 2, 0, 1, 0}, {wireframe, 2, 0, 2, 0}, {cubes, 2, 0, 2, 0}, {coloured, 1, 90, 1, 0}, {textured, 1, 90, 0, 1}};
     texturedListPending = false;  // replay whatever list the mesh names; only the matrix counts
@@ -154,16 +154,16 @@ TEST_F(MeshDrawTest, TubeCompilesFirstAndTurnsByStyle)
         ring.listDirty = true;
         glRotatef(90, 0, 1, 0);  // the tube's length runs across the frame
         glTranslatef(0, 0, -5);
-        ring.drawTube(10, style);
+        drawTube(ring, 10, style);
         EXPECT_FALSE(ring.listDirty);
         EXPECT_EQ(frameBrightness(), 0) << "compile only";
         glLoadIdentity();
-        ring.drawTube(10, style);
+        drawTube(ring, 10, style);
         EXPECT_TRUE(isTranslationAlongZ(10 * kTubeSegmentAdvance)) << style;
         clearFrame();
         glRotatef(90, 0, 1, 0);
         glTranslatef(0, 0, -5);
-        ring.drawTube(10, style);
+        drawTube(ring, 10, style);
         EXPECT_GT(frameBrightness(), 1) << style;
         clearFrame();
     }
@@ -237,13 +237,13 @@ TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
 
     Mesh tube;
     makeRing(&tube);
-    tube.drawTube(2000, 0);  // compiles only
+    drawTube(tube, 2000, 0);  // compiles only
     std::vector<unsigned char> colourMap(80 * 80 * 3);
     for (size_t i = 0; i < colourMap.size(); ++i) colourMap[i] = i % 7;
     Mesh terrain;
     makeTerrain(&terrain, 80, 80, 2, colourMap.data());
     texturedListPending = true;
-    terrain.drawTextured();  // compiles only
+    drawTextured(terrain);  // compiles only
 
     struct View { Mesh* mesh; float turnDegrees, axisX, axisY, x, y, z; } views[] = {
         {&tube, 180, 0, 1, 0, 0, -100},    // inside, looking along
@@ -264,7 +264,7 @@ TEST_F(MeshDrawTest, ChunksOutOfViewAreSkippedWithoutChangingThePicture)
             return state;
         };
         place();
-        isTube ? tube.drawTube(2000, 0) : terrain.drawTextured();
+        isTube ? drawTube(tube, 2000, 0) : drawTextured(terrain);
         const std::vector<float> culledState = currentState();
         const Still culled = readTestFrame();
         place();

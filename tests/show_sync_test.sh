@@ -2,7 +2,8 @@
 # show_sync_test.sh DEMO DATA SYNCPROBE LIMIT_MS [SHOW FLAGS...] -- plays the live show to a
 # private sound server (a null sink, which plays in real time on the system clock) under a
 # private X server, records the sink's monitor, and checks every scene switch against the start
-# of its section in the recording. Exit 77 (skipped) where either server cannot start.
+# of its section in the recording. Exit 77 (skipped) where either server cannot start, or
+# where the machine does not keep the show's pace.
 set -u
 demo=$1 data=$2 probe=$3 limit=$4
 shift 4
@@ -63,3 +64,10 @@ wait "$recorder"
 cat "$work/show.log"
 [ "$status" -eq 0 ] || { echo "the show exited with $status"; exit 1; }
 "$probe" check "$work/sound" "$work/show.log" "$limit"
+verdict=$?
+# Sync is only the show's to keep where the machine keeps the show's pace: a scene whose usual
+# frame takes over two refreshes starves the sound's thread and the sound server too, and the
+# server's buffer then grows where no program can see it. The figures stand; the verdict does not.
+slow="$(awk '/^scene [0-9]+: .*frame time median/ && $8 > 33.4 { print $1 " " $2 " median frame time " $8 " ms"; exit }' "$work/show.log")"
+[ -z "$slow" ] || skip "this machine does not keep the show's pace (${slow}); the figures above are no verdict"
+exit "$verdict"

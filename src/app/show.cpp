@@ -17,7 +17,7 @@
 #include "app/headless.h"
 #include "app/window.h"
 #include "audio/music_player.h"
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "platform/platform.h"
 #include "render/blur.h"
 #include "scenes/scene_table.h"

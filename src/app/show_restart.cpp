@@ -2,7 +2,7 @@
 #include "app/show_restart.h"
 
 #include "app/window.h"
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/spline_path.h"
 #include "platform/platform.h"
 #include "render/blur.h"

@@ -33,6 +33,14 @@ bool Mesh::allocateTriangles(int count)
     return true;
 }
 
+void Mesh::ListEnd::note(const Vector3& n, float textureS, float textureT)
+{
+    known = true;
+    normal = n;
+    s = textureS;
+    t = textureT;
+}
+
 static Vector3 positionDifference(const Vertex& p, const Vertex& q)
 {
     Vertex d = p;

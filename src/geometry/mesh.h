@@ -1,4 +1,4 @@
-// mesh.h -- the one triangle mesh type, its normals and its five drawing styles
+// mesh.h -- the one triangle mesh type and its normals (drawn by geometry/mesh_draw.h)
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -45,7 +45,6 @@ public:
         Vector3 normal;
         float s = 0, t = 0;
         void note(const Vector3& n, float textureS, float textureT);
-        void send() const;
     } listEnd;
 
     Mesh() = default;
@@ -56,26 +55,10 @@ public:
     // Each replaces the arrays it allocates (and frees the ones before).
     bool allocateVertices(int count);
     bool allocateTriangles(int count);
-
-    // Drawing styles: each multiplies the placement onto the model-view matrix and leaves it.
-    void drawColoured();                      // translate, rotate, scale
-    void drawTextured();                      // rotate, translate, scale; one display list
-    void drawWireframe(float lineWidth);      // scale, translate, rotate
-    void drawVertexCubes();                   // scale, translate, rotate
-    void drawTube(int segments, int style);   // scale, translate, rotate; display list
 };
-
-// Off, the chunked lists draw every chunk (the reference the culled picture is compared with).
-extern bool cullChunksOutOfView;
 
 // Smooth unit normals from the current positions; always returns 0.
 int computeNormals(Mesh* mesh);
-
-// glRotatef, except that a zero angle or a zero axis leaves the matrix as it is.
-void multiplyRotation(float angle, float x, float y, float z);
-
-// True until the first drawTextured call compiles the (one) textured list.
-extern bool texturedListPending;
 
 // The turn, in degrees, that segment i of a tube of the given style adds about x, y and z.
 // The tube's display list records glRotatef(360 - turn) for each axis, then an advance of

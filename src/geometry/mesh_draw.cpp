@@ -6,7 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "platform/platform.h"
 
 bool texturedListPending = true;
@@ -77,89 +77,85 @@ ViewVolume currentViewVolume()
 
 }  // namespace
 
-void Mesh::drawColoured()
+void drawColoured(Mesh& m)
 {
-    applyTranslate(*this);
-    applyRotate(*this);
-    applyScale(*this);
+    applyTranslate(m);
+    applyRotate(m);
+    applyScale(m);
     static std::vector<int32_t> corners;
     corners.clear();
-    for (int t = 0; t < triangleCount; ++t)
-        if (triangleInRange(*this, triangles + 3 * t)) corners.insert(corners.end(), triangles + 3 * t, triangles + 3 * t + 3);
+    for (int t = 0; t < m.triangleCount; ++t)
+        if (triangleInRange(m, m.triangles + 3 * t)) corners.insert(corners.end(), m.triangles + 3 * t, m.triangles + 3 * t + 3);
     if (corners.empty()) return;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &vertices[0].x);
-    glColorPointer(3, GL_FLOAT, sizeof(Vertex), &vertices[0].r);
-    glNormalPointer(GL_FLOAT, sizeof(Vector3), normals);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &m.vertices[0].x);
+    glColorPointer(3, GL_FLOAT, sizeof(Vertex), &m.vertices[0].r);
+    glNormalPointer(GL_FLOAT, sizeof(Vector3), m.normals);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT, corners.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     // The current normal and colour end as the last corner left them, as one call per corner would.
-    sendNormal(normals[corners.back()]);
-    sendColour(vertices[corners.back()]);
+    sendNormal(m.normals[corners.back()]);
+    sendColour(m.vertices[corners.back()]);
 }
 
 bool cullChunksOutOfView = true;
 
-void Mesh::ListEnd::note(const Vector3& n, float textureS, float textureT)
+namespace {
+
+void sendListEnd(const Mesh::ListEnd& end)
 {
-    known = true;
-    normal = n;
-    s = textureS;
-    t = textureT;
+    if (!end.known) return;
+    sendNormal(end.normal);
+    glTexCoord2f(end.s, end.t);
 }
 
-void Mesh::ListEnd::send() const
-{
-    if (!known) return;
-    sendNormal(normal);
-    glTexCoord2f(s, t);
-}
+}  // namespace
 
-void Mesh::drawTextured()
+void drawTextured(Mesh& m)
 {
-    applyRotate(*this);
-    applyTranslate(*this);
-    applyScale(*this);
+    applyRotate(m);
+    applyTranslate(m);
+    applyScale(m);
     if (!texturedListPending) {
         const ViewVolume view = currentViewVolume();
         bool lastDrawn = true;
-        for (size_t c = 0; c < chunkBounds.size(); ++c) {
-            lastDrawn = chunkInView(view, chunkBounds[c]);
-            if (lastDrawn) glCallList(displayList + static_cast<unsigned>(c));
+        for (size_t c = 0; c < m.chunkBounds.size(); ++c) {
+            lastDrawn = chunkInView(view, m.chunkBounds[c]);
+            if (lastDrawn) glCallList(m.displayList + static_cast<unsigned>(c));
         }
-        if (!lastDrawn) listEnd.send();
+        if (!lastDrawn) sendListEnd(m.listEnd);
         return;
     }
     // Chunks of consecutive triangles, so that the ones drawn keep their order.
     const int trianglesPerChunk = 316;
-    const int chunks = std::max(1, (triangleCount + trianglesPerChunk - 1) / trianglesPerChunk);
-    displayList = glGenLists(chunks);
-    chunkBounds.assign(chunks, BoundingSphere());
-    listEnd = ListEnd();
+    const int chunks = std::max(1, (m.triangleCount + trianglesPerChunk - 1) / trianglesPerChunk);
+    m.displayList = glGenLists(chunks);
+    m.chunkBounds.assign(chunks, BoundingSphere());
+    m.listEnd = Mesh::ListEnd();
     std::vector<double> corners;
     for (int c = 0; c < chunks; ++c) {
         corners.clear();
-        glNewList(displayList + c, GL_COMPILE);
+        glNewList(m.displayList + c, GL_COMPILE);
         glBegin(GL_TRIANGLES);
-        for (int t = c * trianglesPerChunk; t < std::min(triangleCount, (c + 1) * trianglesPerChunk); ++t) {
-            const int32_t* tri = triangles + 3 * t;
-            if (!triangleInRange(*this, tri)) continue;
+        for (int t = c * trianglesPerChunk; t < std::min(m.triangleCount, (c + 1) * trianglesPerChunk); ++t) {
+            const int32_t* tri = m.triangles + 3 * t;
+            if (!triangleInRange(m, tri)) continue;
             for (int i = 0; i < 3; ++i) {
-                const Vertex& p = vertices[tri[i]];
-                sendNormal(normals[tri[i]]);
-                glTexCoord2f(extras[tri[i]].s, extras[tri[i]].t);
+                const Vertex& p = m.vertices[tri[i]];
+                sendNormal(m.normals[tri[i]]);
+                glTexCoord2f(m.extras[tri[i]].s, m.extras[tri[i]].t);
                 sendPosition(p);
-                listEnd.note(normals[tri[i]], extras[tri[i]].s, extras[tri[i]].t);
+                m.listEnd.note(m.normals[tri[i]], m.extras[tri[i]].s, m.extras[tri[i]].t);
                 corners.insert(corners.end(), {p.x, p.y, p.z});
             }
         }
         glEnd();
         glEndList();
-        chunkBounds[c] = sphereAround(corners, 0.01);
+        m.chunkBounds[c] = sphereAround(corners, 0.01);
     }
     texturedListPending = false;
 }
@@ -171,20 +167,20 @@ struct EdgeEnd {
     Vector3 normal;
 };
 
-void Mesh::drawWireframe(float lineWidth)
+void drawWireframe(Mesh& m, float lineWidth)
 {
-    applyScale(*this);
-    applyTranslate(*this);
-    applyRotate(*this);
+    applyScale(m);
+    applyTranslate(m);
+    applyRotate(m);
     static std::vector<EdgeEnd> ends;
     ends.clear();
-    for (int t = 0; t < triangleCount; ++t) {
-        const int32_t* tri = triangles + 3 * t;
-        if (!triangleInRange(*this, tri)) continue;
+    for (int t = 0; t < m.triangleCount; ++t) {
+        const int32_t* tri = m.triangles + 3 * t;
+        if (!triangleInRange(m, tri)) continue;
         for (int i = 0; i < 3; ++i) {
-            const Vertex &from = vertices[tri[i]], &to = vertices[tri[(i + 1) % 3]];
-            ends.push_back({from.x, from.y, from.z, from.r, from.g, from.b, normals[tri[i]]});
-            ends.push_back({to.x, to.y, to.z, from.r, from.g, from.b, normals[tri[i]]});
+            const Vertex &from = m.vertices[tri[i]], &to = m.vertices[tri[(i + 1) % 3]];
+            ends.push_back({from.x, from.y, from.z, from.r, from.g, from.b, m.normals[tri[i]]});
+            ends.push_back({to.x, to.y, to.z, from.r, from.g, from.b, m.normals[tri[i]]});
         }
     }
     if (ends.empty()) return;
@@ -204,20 +200,20 @@ void Mesh::drawWireframe(float lineWidth)
     sendNormal(last.normal);
 }
 
-void Mesh::drawVertexCubes()
+void drawVertexCubes(Mesh& m)
 {
-    applyScale(*this);
-    applyTranslate(*this);
-    applyRotate(*this);
-    if (vertexCount <= 0) return;
+    applyScale(m);
+    applyTranslate(m);
+    applyRotate(m);
+    if (m.vertexCount <= 0) return;
     static std::vector<float> corners;
-    corners.resize(static_cast<size_t>(vertexCount) * 24 * 3);
+    corners.resize(static_cast<size_t>(m.vertexCount) * 24 * 3);
     float* out = corners.data();
-    for (int i = 0; i < vertexCount; ++i) out = appendVertexCube(vertices[i], out);
+    for (int i = 0; i < m.vertexCount; ++i) out = appendVertexCube(m.vertices[i], out);
     glColor4f(1, 1, 1, 1);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, corners.data());
-    glDrawArrays(GL_LINES, 0, vertexCount * 24);
+    glDrawArrays(GL_LINES, 0, m.vertexCount * 24);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
@@ -317,29 +313,34 @@ void appendTubeBandCorners(const Mesh& m, const Vertex& d, const SegmentFrame& f
 
 }  // namespace
 
-void Mesh::drawTube(int segments, int style)
+void drawTube(Mesh& m, int segments, int style)
 {
-    applyScale(*this);
-    applyTranslate(*this);
-    applyRotate(*this);
-    if (!listDirty) {
+    applyScale(m);
+    applyTranslate(m);
+    applyRotate(m);
+    if (!m.listDirty) {
         // A chunk out of view still makes its turns and advances, so the ones after it (and
         // the matrix left behind) are exactly what the whole tube would give.
         const ViewVolume view = currentViewVolume();
+        // The software GL settles how it multiplies the matrix at the first primitive after a
+        // change; an empty one here makes that the tube's base frame, as when chunk 0 is drawn,
+        // so that the turns of skipped chunks add up to the very frames of the whole tube.
+        glBegin(GL_QUADS);
+        glEnd();
         bool lastDrawn = true;
-        for (size_t c = 0; c < chunkBounds.size(); ++c) {
-            lastDrawn = chunkInView(view, chunkBounds[c]);
-            glCallList(displayList + static_cast<unsigned>(2 * c) + (lastDrawn ? 1 : 0));
+        for (size_t c = 0; c < m.chunkBounds.size(); ++c) {
+            lastDrawn = chunkInView(view, m.chunkBounds[c]);
+            glCallList(m.displayList + static_cast<unsigned>(2 * c) + (lastDrawn ? 1 : 0));
         }
-        if (!lastDrawn) listEnd.send();
+        if (!lastDrawn) sendListEnd(m.listEnd);
         return;
     }
     // Chunk c has two lists: displayList + 2c only turns and advances, + 2c + 1 draws too.
     const int segmentsPerChunk = 50;
     const int chunks = std::max(1, (segments + segmentsPerChunk - 1) / segmentsPerChunk);
-    displayList = glGenLists(2 * chunks);
-    chunkBounds.assign(chunks, BoundingSphere());
-    listEnd = ListEnd();
+    m.displayList = glGenLists(2 * chunks);
+    m.chunkBounds.assign(chunks, BoundingSphere());
+    m.listEnd = Mesh::ListEnd();
     const float step = segments > 0 ? 1.0f / static_cast<float>(segments) : 0.0f;
     float vNear = 0, vFar = step;
     const float degreesToRadians = 0.017444445f;  // 3.14 / 180
@@ -347,7 +348,7 @@ void Mesh::drawTube(int segments, int style)
     std::vector<double> corners;
     for (int c = 0; c < chunks; ++c) {
         const int first = c * segmentsPerChunk, end = std::min(segments, first + segmentsPerChunk);
-        glNewList(displayList + 2 * c, GL_COMPILE);
+        glNewList(m.displayList + 2 * c, GL_COMPILE);
         for (int i = first; i < end; ++i) {
             float tx, ty, tz;
             tubeTurn(i, style, tx, ty, tz);
@@ -355,7 +356,7 @@ void Mesh::drawTube(int segments, int style)
         }
         glEndList();
         corners.clear();
-        glNewList(displayList + 2 * c + 1, GL_COMPILE);
+        glNewList(m.displayList + 2 * c + 1, GL_COMPILE);
         for (int i = first; i < end; ++i) {
             float tx, ty, tz;
             tubeTurn(i, style, tx, ty, tz);
@@ -364,16 +365,16 @@ void Mesh::drawTube(int segments, int style)
             d.setPosition(static_cast<float>(std::sin(static_cast<double>(ty) * degreesToRadians)),
                           static_cast<float>(std::tan(static_cast<double>(tx) * degreesToRadians)),
                           static_cast<float>(std::cos(static_cast<double>(ty) * degreesToRadians)));
-            sendTubeBand(*this, d, vNear, vFar, listEnd);
+            sendTubeBand(m, d, vNear, vFar, m.listEnd);
             vNear += step;
             vFar += step;
             frame.advance(tx, ty, tz);
-            appendTubeBandCorners(*this, d, frame, corners);
+            appendTubeBandCorners(m, d, frame, corners);
         }
         glEndList();
         // The GL multiplies the turns in single precision: its frames drift a little from these.
         const double driftMargin = 1.0;
-        chunkBounds[c] = sphereAround(corners, driftMargin);
+        m.chunkBounds[c] = sphereAround(corners, driftMargin);
     }
-    listDirty = false;
+    m.listDirty = false;
 }

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "platform/platform.h"
 
 void followPoint(Vertex& f, const Vertex& leader, float k)

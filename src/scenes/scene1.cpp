@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "image/texture.h"
 #include "render/blur.h"
 #include "render/camera.h"
@@ -51,13 +51,13 @@ static void drawCubeClouds()
 {
     bigShape->rotation = {cubeCloudSpin.angleA, 0.2f, 0.2f, 0.4f};
     bigShape->scale = {1, 1, 1};
-    bigShape->drawVertexCubes();
+    drawVertexCubes(*bigShape);
     bigShape->rotation.angle = cubeCloudSpin.angleB;
     bigShape->scale = {1.4f, 1.4f, 1.4f};
-    bigShape->drawVertexCubes();
+    drawVertexCubes(*bigShape);
     bigShape->rotation.angle = cubeCloudSpin.angleC;
     bigShape->scale = {1.8f, 1.8f, 1.8f};
-    bigShape->drawVertexCubes();
+    drawVertexCubes(*bigShape);
 }
 
 // A 100 x 350 pixel strip at the right edge; the image's u axis runs down the screen.

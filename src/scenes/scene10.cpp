@@ -1,7 +1,7 @@
 // scene10.cpp -- the last tube: the last tube flight with a swarm of trails, veiled in grey
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
@@ -39,7 +39,7 @@ void drawTube()
     if (!ringMesh) return;
     ringMesh->scale = MeshScale{25, 25, 25};
     glEnable(GL_TEXTURE_2D);
-    ringMesh->drawTube(3000, 1);  // the first call after the init only compiles
+    ::drawTube(*ringMesh, 3000, 1);  // the first call after the init only compiles
 }
 
 // Every trail's head keeps its fixed offset from the swarm's leading point.

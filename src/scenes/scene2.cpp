@@ -1,7 +1,7 @@
 // scene2.cpp -- the thin tube: flight through a thin textured tube, triangles drifting over it
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
 #include "render/camera.h"
@@ -53,7 +53,7 @@ void scene2Draw(uint32_t)
     // the back faces, so the front ones are culled while the tube draws.
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
-    ringMesh->drawTube(tubeSegments, tubeStyle);  // the first call only compiles the list
+    drawTube(*ringMesh, tubeSegments, tubeStyle);  // the first call only compiles the list
     glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);
 

@@ -1,7 +1,7 @@
 // scene3.cpp -- the wide tube: the wide tube in white fog, the triangles drifting on
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/spline_path.h"
 #include "render/camera.h"
 #include "scenes/drifting_triangles.h"
@@ -51,7 +51,7 @@ void scene3Draw(uint32_t)
     glCullFace(GL_FRONT);
     glEnable(GL_FOG);
     ringMesh->scale = {tubeScale, tubeScale, tubeScale};
-    ringMesh->drawTube(tubeSegments, tubeStyle);  // the first call only compiles the list
+    drawTube(*ringMesh, tubeSegments, tubeStyle);  // the first call only compiles the list
     glDisable(GL_FOG);
     glCullFace(GL_BACK);
     glDisable(GL_CULL_FACE);

@@ -1,7 +1,7 @@
 // scene4.cpp -- the turning rings: four nested rings of lit wire cubes turning, a grey glow
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "render/camera.h"
 #include "scenes/scene_helpers.h"
 #include "scenes/scene_table.h"
@@ -40,6 +40,6 @@ void scene4Draw(uint32_t ms)
     ringMesh->scale = {ringScale, ringScale, ringScale};
     for (const RingTurn& turn : ringTurns) {
         ringMesh->rotation = {static_cast<float>(baseAngle * turn.rate), turn.axisX, turn.axisY, turn.axisZ};
-        ringMesh->drawVertexCubes();
+        drawVertexCubes(*ringMesh);
     }
 }

@@ -1,7 +1,7 @@
 // scene5.cpp -- the morph: a flowing dark-red morph inside a green wire shell
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/morph.h"
 #include "geometry/spline_path.h"
 #include "render/camera.h"
@@ -38,7 +38,7 @@ void scene5Draw(uint32_t)
     setMaterial(darkRed, whiteSpecular);
     Mesh* flowing = morphB->mesh();
     flowing->scale = {1, 1, 1};
-    flowing->drawColoured();
+    drawColoured(*flowing);
     morphB->step();
 
     // The shell is drawn under the matrix the morph left, which is the camera's (no placement).
@@ -48,7 +48,7 @@ void scene5Draw(uint32_t)
     glDisable(GL_DEPTH_TEST);
     Mesh* shell = morphC->mesh();
     shell->scale = {4, 4, 4};
-    shell->drawWireframe(5.0f);
+    drawWireframe(*shell, 5.0f);
 
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

@@ -1,7 +1,7 @@
 // scene6.cpp -- the terrain corridor: a flight through a fogged terrain corridor with white streaks
 #include <GL/gl.h>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/spline_path.h"
 #include "image/texture.h"
 #include "platform/platform.h"
@@ -47,7 +47,7 @@ void drawCorridor()
         if (copy.shiftZ != 0) glTranslatef(0, 0, copy.shiftZ);
         terrainMesh->position = {copy.x, copy.y, copy.z};
         glRotatef(copy.turnDegrees, 1, 0, 0);
-        terrainMesh->drawTextured();
+        drawTextured(*terrainMesh);
     }
 }
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "geometry/mesh.h"
+#include "geometry/mesh_draw.h"
 #include "geometry/morph.h"
 #include "platform/platform.h"
 #include "render/camera.h"
@@ -61,7 +61,7 @@ void drawShells(const float angles[5])
         setMaterial(diffuse, specular);
         shape->rotation = {angles[i], 0.2f, 0.2f, 0.2f};
         shape->scale = {kShells[i].scale, kShells[i].scale, kShells[i].scale};
-        shape->drawColoured();
+        drawColoured(*shape);
     }
 }
 
