@@ -42,7 +42,8 @@ float largestGap(const Mesh& m, const Mesh& key)
 TEST(Generators, CountsPolesSeamsAndNormals)
 {
     Mesh empty;
-    EXPECT_FALSE(empty.allocateVertices(0) || empty.allocateTriangles(-1));
+    EXPECT_FALSE(empty.allocateVertices(0));
+    EXPECT_FALSE(empty.allocateTriangles(-1));
     makeSupershape(&empty, 1, 0);
     EXPECT_EQ(empty.vertices, nullptr);
     EXPECT_EQ(empty.triangles, nullptr);

@@ -10,51 +10,10 @@
 #include "image/bitmap.h"
 #include "image/texture.h"
 #include "platform/platform.h"
+#include "support/bitmap_file.h"
 #include "support/gl_test.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-void put(Bytes& b, size_t at, uint32_t v, int bytes = 4)
-{
-    for (int i = 0; i < bytes; ++i) b[at + i] = (v >> (8 * i)) & 255;
-}
-
-// A bitmap file put together field by field, so each field can be made wrong.
-struct BitmapFile {
-    int32_t width = 2, height = 2;
-    uint32_t headerSize = 40;
-    uint16_t planes = 1, bits = 24;
-    uint32_t compression = 0, coloursUsed = 0;
-    bool fileHeader = true;
-    Bytes palette;  // raw entries, 4 bytes each (3 for the core header)
-    Bytes pixels;   // raw rows, padding included
-    int64_t pixelOffset = -1;  // -1: right after the palette
-
-    Bytes build() const
-    {
-        Bytes header(headerSize < 16 ? 16 : headerSize, 0);
-        bool core = headerSize == 12;
-        put(header, 0, headerSize);
-        put(header, 4, width, core ? 2 : 4);
-        put(header, core ? 6 : 8, height, core ? 2 : 4);
-        put(header, core ? 8 : 12, planes, 2);
-        put(header, core ? 10 : 14, bits, 2);
-        if (header.size() >= 40) {
-            put(header, 16, compression);
-            put(header, 32, coloursUsed);
-        }
-        header.resize(headerSize);
-        Bytes file;
-        if (fileHeader) {
-            file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-            put(file, 10, pixelOffset >= 0 ? uint32_t(pixelOffset) : uint32_t(14 + headerSize + palette.size()));
-        }
-        for (const Bytes& part : {header, palette, pixels}) file.insert(file.end(), part.begin(), part.end());
-        return file;
-    }
-};
 
 struct Decoded {
     int width = 0, height = 0;
@@ -62,25 +21,18 @@ struct Decoded {
     std::string error;
 };
 
-// Takes the image over (its size and pixels, then frees it) with the reader's message, if any.
-Decoded take(DibImage* image, const char* error = nullptr)
-{
-    Decoded d{0, 0, {}, error ? error : ""};
-    if (image) {
-        d = {image->width, image->height, Bytes(image->pixels, image->pixels + size_t(image->width) * image->height * 3), ""};
-        std::free(image->pixels);
-        std::free(image);
-    }
-    return d;
-}
-
-// Decodes from a copy whose allocation ends with the file, so a sanitizer sees any read past it.
+// Decodes from a copy whose allocation ends with the file, so a sanitizer sees any read past it;
+// takes the image over (its size and pixels, then frees it) or the reader's message.
 Decoded decode(const Bytes& file)
 {
     const Bytes exact(file);
     const char* error = nullptr;
     DibImage* image = decodeDib(exact.data(), exact.size(), &error);
-    return take(image, error);
+    if (!image) return {0, 0, {}, error ? error : ""};
+    Decoded d{image->width, image->height, Bytes(image->pixels, image->pixels + size_t(image->width) * image->height * 3), ""};
+    std::free(image->pixels);
+    std::free(image);
+    return d;
 }
 std::string errorOf(const BitmapFile& f) { return decode(f.build()).error; }
 Bytes rgbOf(const BitmapFile& f) { return decode(f.build()).rgb; }

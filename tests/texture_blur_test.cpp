@@ -14,12 +14,12 @@
 #include "render/blur.h"
 #include "render/camera.h"
 #include "scenes/scenes.h"
+#include "support/bitmap_file.h"
 #include "support/gl_test.h"
 #include "timeline/timeline.h"
 #include "world/world.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
 
@@ -28,26 +28,6 @@ GLint glInteger(GLenum name)
     GLint value = -1;
     glGetIntegerv(name, &value);
     return value;
-}
-
-// A 24-bit bitmap file, each row one colour (given bottom row first).
-Bytes solidRowsBitmap(int width, const std::vector<Bytes>& rowColours)
-{
-    Bytes file(54, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 255;
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    int height = int(rowColours.size());
-    // Pixel offset, header size, width, height, then planes 1 and 24 bits.
-    for (auto [at, value] : {std::pair{10, 54}, {14, 40}, {18, width}, {22, height}, {26, 1 | 24 << 16}})
-        put32(at, value);
-    for (const Bytes& rgb : rowColours) {
-        for (int x = 0; x < width; ++x) file.insert(file.end(), {rgb[2], rgb[1], rgb[0]});
-        file.insert(file.end(), (4 - width * 3 % 4) % 4, 0);
-    }
-    return file;
 }
 
 // The first inset, the outer texture coordinate and the alpha of each overlay quad, caught
