@@ -153,9 +153,9 @@ TEST(ShowScenes1To4, WhatAViewerSees)
     }
 }
 
-// ---- entry 2's tube with the chunks out of view skipped, against every chunk drawn ---------
+// ---- scene 2's tube with the chunks out of view skipped, against every chunk drawn ---------
 
-// Every 100 ms of entry 2, at 10 frames a second so that each frame is a still, with the chunks
+// Every 100 ms of scene 2, at 10 frames a second so that each frame is a still, with the chunks
 // out of view skipped and with every chunk drawn: the skipped chunks give no pixels, and the
 // turns they still make must leave the drawn bands on the very same bytes.
 TEST(ShowScene2Culling, CulledTubeGivesTheBytesOfEveryChunkDrawn)
