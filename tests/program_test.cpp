@@ -224,9 +224,10 @@ TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
     EXPECT_NE(result.output.find("\"lp_num_threads\": \"1\""), std::string::npos) << result.output;
 }
 
-// A show started late is fast-forwarded, then its clock and its soundtrack take up the same
-// show time (a window on SDL's offscreen driver, the dummy audio device).
-TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
+// A show started late is fast-forwarded, then its clock takes up the start time (a window on
+// SDL's offscreen driver, the dummy audio device, which plays nothing in real time: how the
+// soundtrack meets the picture is measured on a real sound server by ShowSync.*FromScene4).
+TEST(LiveShowTest, AShowStartedLatePlaysOnFromThere)
 {
     ScratchDir dir;
     Result result = runShell("SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 120 \"$DEMO_BINARY\" --data " +
@@ -236,12 +237,9 @@ TEST(LiveShowTest, AShowStartedLatePlaysOnFromThereWithTheSoundtrackInStep)
     size_t line = output.find("first real-time frame");
     ASSERT_NE(line, std::string::npos) << output;
     unsigned showMs = 0;
-    double musicMs = 0;
-    ASSERT_EQ(std::sscanf(output.c_str() + line, "first real-time frame: show %u ms, soundtrack %lf ms", &showMs, &musicMs), 2)
-        << output;
+    ASSERT_EQ(std::sscanf(output.c_str() + line, "first real-time frame: show %u ms", &showMs), 1) << output;
     EXPECT_GE(showMs, 3000u);
     EXPECT_LT(showMs, 5000u) << "the clock went on from the start time";
-    EXPECT_NEAR(musicMs, showMs, 100) << "the soundtrack starts where the picture does";
 }
 
 TEST(HeadlessModeTest, StillsAreWrittenWholeOrNotAtAll)
