@@ -74,8 +74,9 @@ bool translate(const SDL_Event& event, WindowMessage& message)
         break;
     }
     if (testInputType != 0 && event.type == testInputType) {
-        message = *static_cast<WindowMessage*>(event.user.data1);
-        delete static_cast<WindowMessage*>(event.user.data1);
+        message.message = static_cast<uint32_t>(event.user.code);
+        message.wParam = reinterpret_cast<uintptr_t>(event.user.data1);
+        message.lParam = reinterpret_cast<intptr_t>(event.user.data2);
         return true;
     }
     return false;
@@ -150,7 +151,10 @@ void pushTestMessage(const WindowMessage& message)
     if (testInputType == 0) testInputType = SDL_RegisterEvents(1);
     SDL_Event event{};
     event.type = testInputType;
-    event.user.data1 = new WindowMessage(message);
+    // Carried in the event itself: a message still queued when the loop ends owns no memory.
+    event.user.code = static_cast<Sint32>(message.message);
+    event.user.data1 = reinterpret_cast<void*>(message.wParam);
+    event.user.data2 = reinterpret_cast<void*>(message.lParam);
     SDL_PushEvent(&event);
 }
 
