@@ -290,6 +290,7 @@ TEST(LiveShowTest, SignalsAndADestroyedWindowEndTheShowWhereverItWaits)
     std::ofstream(scratch.path + "/data/hiphop.bmp", std::ios::binary | std::ios::trunc) << "BM broken";
     const std::string start =
         "command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77; "
+        "rm -f " + scratch.path + "/display; "  // the last case's number must not be read as this one's
         "Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>" + scratch.path + "/display 2>/dev/null & x=$!; "
         "for i in $(seq 50); do [ -s " + scratch.path + "/display ] && break; sleep 0.1; done; "
         "[ -s " + scratch.path + "/display ] || { kill $x; exit 77; }; "
