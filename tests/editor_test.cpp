@@ -179,37 +179,3 @@ TEST_F(ShowEditor, ASeekBackFromTheEndLandsOnTheFrameOfARunFromTheStart)
     EXPECT_EQ(editor_->showMs(), 148500u);
     EXPECT_TRUE(readTestFrame().rgb == stills[0].rgb) << "the frame at 148.5 s after a seek back";
 }
-
-namespace {
-std::vector<uint32_t> drawnTimes;
-void recordingDraw(uint32_t ms) { drawnTimes.push_back(ms); }
-
-class VirtualFrames : public FrameObserver {
-public:
-    bool frameDone(Timeline&) override
-    {
-        advanceVirtualFrame();
-        return --left_ > 0;
-    }
-    int left_ = 4;
-};
-}  // namespace
-
-// The show's own window procedure: the editing keys change nothing.
-TEST(EditorKeysWithoutEdit, DoNothing)
-{
-    setWindowProcedure(windowProcedure);
-    TimelineScene scene;
-    Timeline show{&scene, 1};
-    show.setScene(0, 1000000, recordingDraw);
-    for (uintptr_t key : std::vector<uintptr_t>{VK_SPACE, VK_TAB, VK_RIGHT, VK_NEXT, VK_HOME, 'W'})
-        press(key, KEY_SHIFT);
-    pushTestMessage({WM_RBUTTONDOWN, 0, 0});
-    pushTestMessage({WM_MOUSEMOVE, 0, 0x00100010});
-    drawnTimes.clear();
-    useVirtualClock(60);
-    VirtualFrames frames;
-    EXPECT_EQ(messageLoop(show, frames), 0);
-    EXPECT_EQ(drawnTimes, (std::vector<uint32_t>{0, 16, 33, 50}));
-    EXPECT_EQ(freeCamera, nullptr);
-}

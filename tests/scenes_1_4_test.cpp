@@ -1,4 +1,4 @@
-// scenes_1_4_test.cpp -- the cube cloud, the two tunnel flights and the rings of cubes
+// scenes_1_4_test.cpp -- the opening picture, the cube cloud, the two tunnel flights and the rings of cubes
 #include <gtest/gtest.h>
 
 #include <string>
@@ -98,19 +98,28 @@ TEST(TunnelFlights, EachFlightRestsAtItsEnd)
     }
 }
 
-// ---- the show from scene 1 to scene 4, as a viewer sees it --------------------------------
+// ---- the show from scene 0 to scene 4, as a viewer sees it --------------------------------
 
 // At 10 frames a second every scene start falls on a frame; the paths and the triangles simply
 // move less far. Times are ms after (or, negative, before the end of) the scenes' starts.
-TEST(ShowScenes1To4, WhatAViewerSees)
+TEST(ShowScenes0To4, WhatAViewerSees)
 {
     auto at = [](int scene, int ms) { return static_cast<int>(sceneStartMs(scene)) + ms; };
     const std::vector<int> times = {at(1, 2000), at(1, 10000), at(2, -800), at(2, 1200), at(2, 9200), at(3, -800),
-                                    at(3, 1200), at(3, 7200), at(4, -300), at(4, 700), at(4, 4700), at(5, -300)};
+                                    at(3, 1200), at(3, 7200), at(4, -300), at(4, 700), at(4, 4700), at(5, -300),
+                                    at(0, 0),    at(0, 9900)};
     std::vector<Still> stills = renderShowStills(times, 10);
     for (size_t i = 0; i < stills.size(); ++i) ASSERT_TRUE(stills[i].ok()) << times[i];
     auto dark = [](const uint8_t* p) { return brightness(p) < 60; };
     auto coloured = [](const uint8_t* p) { return colourfulness(p) > 60; };
+
+    // Scene 0: the opening picture stands in (256, 128)-(768, 512) on black, all scene long.
+    auto black = [](const uint8_t* p) { return p[0] + p[1] + p[2] == 0; };
+    EXPECT_EQ(stills[12].share(256, 128, 768, 512, black), 0);
+    const int around[4][4] = {{0, 0, 1024, 128}, {0, 512, 1024, 768}, {0, 128, 256, 512}, {768, 128, 1024, 512}};
+    for (const auto& strip : around)
+        EXPECT_EQ(stills[12].share(strip[0], strip[1], strip[2], strip[3], black), 1) << strip[0] << ", " << strip[1];
+    EXPECT_TRUE(stills[12].rgb == stills[13].rgb);
 
     // Scene 1: white wire cubes glowing on black; the logo strip in colour at the right edge.
     for (int i : {0, 1}) {

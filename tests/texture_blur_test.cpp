@@ -1,4 +1,4 @@
-// texture_blur_test.cpp -- textures, the world set-up, the radial blur and the opening picture, offscreen
+// texture_blur_test.cpp -- textures, the world set-up and the radial blur, offscreen
 #include <GL/gl.h>
 
 #include <cmath>
@@ -13,7 +13,6 @@
 #include "platform/platform.h"
 #include "render/blur.h"
 #include "render/camera.h"
-#include "scenes/scenes.h"
 #include "support/bitmap_file.h"
 #include "support/gl_test.h"
 #include "timeline/timeline.h"
@@ -287,30 +286,4 @@ TEST_F(BlurTest, TheGlowHoldsAtAnyFrameSizeAndWithSamples)
     EXPECT_GT(psnr(pictures[0], pictures[1]), 35) << "with samples";
     EXPECT_NEAR(pictures[2].mean(400, 200, 600, 400), pictures[0].mean(200, 100, 300, 200), 2) << "twice the size";
     EXPECT_NEAR(pictures[2].mean(620, 420, 840, 640), pictures[0].mean(310, 210, 420, 320), 2) << "the square itself";
-}
-
-TEST_F(GlTest, OpeningPictureStandsInItsRectangleOnBlack)
-{
-    glColor4f(1, 1, 1, 1);  // as a fresh context has it when the show starts; the texture modulates it
-    hiphopTexture = std::make_unique<Texture>();
-    hiphopTexture->loadBitmap((testDataDir() + "/hiphop.bmp").c_str());
-
-    scene0Init();
-    auto drawAt = [](uint32_t ms) {
-        glClearColor(clearColour.r, clearColour.g, clearColour.b, 0.5f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        scene0Draw(ms);
-        return readTestFrame();
-    };
-    Still first = drawAt(0);
-    EXPECT_TRUE(first.rgb == drawAt(9999).rgb);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), GLint(hiphopTexture->id));
-
-    // Black everywhere but (256, 128)-(768, 512); inside, no pixel is black.
-    int wrongPixels = 0;
-    for (int y = 0; y < 768; ++y)
-        for (int x = 0; x < 1024; ++x)
-            wrongPixels += (first.at(x, y)[0] + first.at(x, y)[1] + first.at(x, y)[2] > 0) != (x >= 256 && x < 768 && y >= 128 && y < 512);
-    EXPECT_EQ(wrongPixels, 0);
-    hiphopTexture.reset();  // a texture left to the exit would be freed after its context
 }
