@@ -1,10 +1,12 @@
-// frame_stats_test.cpp -- the live show's per-scene frame counts, frame times and late frames
+// frame_stats_test.cpp -- the live show's per-scene frame counts, frame times and late frames,
+// and the pacing that draws each frame for the moment it is seen
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "app/frame_pacer.h"
 #include "app/frame_stats.h"
 
 namespace {
@@ -65,3 +67,22 @@ TEST(FrameStatistics, ReportHasOneLinePerSceneThatShowedFrames)
 }
 
 }  // namespace
+
+// Frames seen 30 ms after they begin, begun every 40 ms (one slow one among them): each is drawn
+// for its clock plus 30 ms; where the next cut would come before the frame after it could show
+// it, the frame waits and is drawn for the cut.
+TEST(FramePacing, FramesAreDrawnForWhenTheyAreSeenAndCutsWaitForTheirTime)
+{
+    FramePacer pacer;
+    EXPECT_EQ(pacer.plan(1000, 1010).showMs, 1000u) << "nothing known yet: the clock as it is";
+    EXPECT_EQ(pacer.plan(1000, 1010).waitMs, 0u);
+    for (int frame = 0; frame < 9; ++frame) pacer.framePresented(40.0 * frame, 40.0 * frame + (frame == 4 ? 300 : 30));
+    struct Case { uint32_t nowMs, cutMs, waitMs, showMs; } cases[] = {
+        {5000, 9000, 0, 5030}, {5000, 5031, 1, 5031}, {5000, 5069, 39, 5069}, {5000, 5070, 0, 5030},
+        {5000, 5030, 0, 5030}, {5000, 5000, 0, 5030}, {0xFFFFFFF0u, 20, 6, 20}};
+    for (const Case& c : cases) {
+        FramePacer::Plan plan = pacer.plan(c.nowMs, c.cutMs);
+        EXPECT_EQ(plan.waitMs, c.waitMs) << c.nowMs << ", cut at " << c.cutMs;
+        EXPECT_EQ(plan.showMs, c.showMs) << c.nowMs << ", cut at " << c.cutMs;
+    }
+}

@@ -12,6 +12,7 @@
 #include "app/capture.h"
 #include "app/editor.h"
 #include "app/frame.h"
+#include "app/frame_pacer.h"
 #include "app/frame_stats.h"
 #include "app/headless.h"
 #include "app/sound_follower.h"
@@ -27,7 +28,8 @@
 
 namespace {
 
-// Presents every frame and keeps the soundtrack playing. Unless quiet, it says on standard
+// Presents every frame and keeps the soundtrack playing; in real time each frame is drawn for
+// the moment it will be seen (FramePacer). Unless quiet, it says on standard
 // error when each scene's first frame was presented (calendar time, to line it up with a
 // recording of the sound), and at the show's end (or the quit before it) how its frames ran.
 class ScreenPresenter : public FrameObserver {
@@ -39,14 +41,30 @@ public:
     {
         if (!started_) startClockWithSound(0);
         if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
+        if (following_) {
+            uint32_t now = tickCount();
+            FramePacer::Plan plan = pacer_.plan(now, cutAhead_ ? nextCutTick_ : now);
+            if (plan.waitMs > 0) sleepMilliseconds(plan.waitMs);
+            pinRealClock(plan.showMs);
+        }
         frameShowMs_ = tickCount();
         frameBegun_ = calendarSeconds();
+        frameBegunWallMs_ = wallMilliseconds();
     }
 
     bool frameDone(Timeline& timeline) override
     {
         presentFrame();
         double presented = calendarSeconds();
+        if (following_) {
+            releaseRealClock();
+            pacer_.framePresented(frameBegunWallMs_, wallMilliseconds());
+            cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
+            if (cutAhead_) {
+                const TimelineScene& scene = timeline.scenes[timeline.current];
+                nextCutTick_ = timeline.startTick + scene.start + scene.duration;
+            }
+        }
         if (!timeline.finished()) {
             statistics_.frameShown(timeline.current, wallMilliseconds());
             if (timeline.current != shownScene_ && !quiet_)
@@ -90,8 +108,12 @@ private:
     int shownScene_ = -1;
     uint32_t frameShowMs_ = 0;  // the clock as the frame began
     double frameBegun_ = 0;     // the calendar then
+    double frameBegunWallMs_ = 0;
     bool following_ = false;
     SoundFollower follower_;
+    FramePacer pacer_;
+    bool cutAhead_ = false;     // the current scene's end is known
+    uint32_t nextCutTick_ = 0;
     FrameStatistics statistics_{kSceneCount};
 };
 

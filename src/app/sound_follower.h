@@ -20,7 +20,7 @@ public:
     void frame(double musicMs, double wallMs);
 
 private:
-    static constexpr double kWindowMs = 3000, kSettleMs = 3000, kToleranceMs = 15;
+    static constexpr double kWindowMs = 3000, kSettleMs = 3000, kToleranceMs = 8;
     struct Lead {
         double wallMs, lead;
     };

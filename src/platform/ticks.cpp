@@ -16,6 +16,8 @@ uint32_t scriptedTicks = 0;
 uint32_t realOffset = 0;  // added to SDL's ticks, modulo 2^32
 bool holding = false;     // a hold is on: the real clock never reads less than it read before
 uint32_t lastRealTick = 0;
+bool pinned = false;      // a frame is drawn for the moment it will be seen
+uint32_t pinnedTicks = 0;
 }  // namespace
 
 uint32_t tickCount()
@@ -28,6 +30,7 @@ uint32_t tickCount()
     case ClockKind::Real:
         break;
     }
+    if (pinned) return pinnedTicks;
     uint32_t ticks = SDL_GetTicks() + realOffset;
     if (holding && static_cast<int32_t>(ticks - lastRealTick) < 0) return lastRealTick;
     lastRealTick = ticks;
@@ -41,11 +44,20 @@ void holdRealClock(uint32_t ms)
     realOffset -= ms;
 }
 
+void pinRealClock(uint32_t ticks)
+{
+    pinned = true;
+    pinnedTicks = ticks;
+}
+
+void releaseRealClock() { pinned = false; }
+
 void useRealClock()
 {
     clockKind = ClockKind::Real;
     realOffset = 0;
     holding = false;
+    pinned = false;
 }
 
 void useRealClockFrom(uint32_t ticks)
@@ -53,6 +65,7 @@ void useRealClockFrom(uint32_t ticks)
     clockKind = ClockKind::Real;
     realOffset = ticks - SDL_GetTicks();
     holding = false;
+    pinned = false;
 }
 
 void useVirtualClock(int framesPerSecond)
