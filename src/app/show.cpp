@@ -41,10 +41,11 @@ public:
     {
         if (!started_) startClockWithSound(0);
         if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
+        frameClockMs_ = tickCount();
         if (following_) {
-            uint32_t now = tickCount();
-            FramePacer::Plan plan = pacer_.plan(now, cutAhead_ ? nextCutTick_ : now);
+            FramePacer::Plan plan = pacer_.plan(frameClockMs_, cutAhead_ ? nextCutTick_ : frameClockMs_);
             if (plan.waitMs > 0) sleepMilliseconds(plan.waitMs);
+            frameClockMs_ = tickCount();
             pinRealClock(plan.showMs);
         }
         frameShowMs_ = tickCount();
@@ -68,8 +69,9 @@ public:
         if (!timeline.finished()) {
             statistics_.frameShown(timeline.current, wallMilliseconds());
             if (timeline.current != shownScene_ && !quiet_)
-                std::fprintf(stderr, "scene %d presented at %.3f (show %d ms, begun at %.3f)\n", timeline.current,
-                             presented, static_cast<int32_t>(frameShowMs_ - timeline.startTick), frameBegun_);
+                std::fprintf(stderr, "scene %d presented at %.3f (show %d ms, begun at %.3f with the clock at %d ms)\n",
+                             timeline.current, presented, static_cast<int32_t>(frameShowMs_ - timeline.startTick),
+                             frameBegun_, static_cast<int32_t>(frameClockMs_ - timeline.startTick));
             shownScene_ = timeline.current;
         } else {
             reportFrames();
@@ -106,7 +108,8 @@ private:
     bool quiet_;
     bool reported_ = false;
     int shownScene_ = -1;
-    uint32_t frameShowMs_ = 0;  // the clock as the frame began
+    uint32_t frameClockMs_ = 0;  // the clock as the frame began
+    uint32_t frameShowMs_ = 0;   // the show time it is drawn for: when it will be seen
     double frameBegun_ = 0;     // the calendar then
     double frameBegunWallMs_ = 0;
     bool following_ = false;

@@ -8,7 +8,7 @@
 //                             scene that LOG (the show's standard error) says was presented,
 //                             prints for each how long after it the picture came, and when the
 //                             show's clock read the section's start against it; fails when a
-//                             section is not found or the clock is off by more than LIMIT_MS
+//                             section is not found or its picture is off by more than LIMIT_MS
 //
 // The sections are found by matching the soundtrack as the generator renders it (before the
 // encoder) against the recording, so a section's start is known to the sample whatever delay
@@ -140,8 +140,9 @@ double median(std::vector<double> values)
 struct Presented {
     int scene;
     double seconds;       // calendar time at which the scene's first frame was presented
-    long showMs;          // the show's clock as that frame began
-    double begunSeconds;  // calendar time then
+    long showMs;          // the show time it was drawn for
+    double begunSeconds;  // calendar time as it began
+    long clockMs;         // the show's clock then
 };
 
 std::vector<Presented> presentedScenes(const std::string& path)
@@ -150,8 +151,8 @@ std::vector<Presented> presentedScenes(const std::string& path)
     std::ifstream log(path);
     for (std::string line; std::getline(log, line);) {
         Presented p{};
-        bool parsed = std::sscanf(line.c_str(), "scene %d presented at %lf (show %ld ms, begun at %lf)", &p.scene,
-                                  &p.seconds, &p.showMs, &p.begunSeconds) == 4;
+        bool parsed = std::sscanf(line.c_str(), "scene %d presented at %lf (show %ld ms, begun at %lf with the clock at %ld ms)",
+                                  &p.scene, &p.seconds, &p.showMs, &p.begunSeconds, &p.clockMs) == 5;
         // A show started inside a scene presents that scene first, without a switch.
         if (parsed && p.scene >= 0 && p.scene < kSceneCount && p.showMs - sceneStartMs(p.scene) < 1000)
             scenes.push_back(p);
@@ -185,18 +186,18 @@ int check(const std::string& recordingPath, const std::string& logPath, double l
         }
         double soundSeconds = recording.secondsAt(static_cast<double>(match.index + sectionStart - first));
         double gapMs = (p.seconds - soundSeconds) * 1000;
-        // When the show's clock read the section's start, against the sound: the sync the show
-        // keeps. The gap adds the frame's own lateness, which a slow machine's frame times set.
-        double clockMs = (p.begunSeconds - soundSeconds) * 1000 - (p.showMs - static_cast<double>(sceneStartMs(p.scene)));
+        // When the show's clock read the section's start, against the sound: the clock's own
+        // sync, apart from the frame's time to its present, which the show predicts.
+        double clockMs = (p.begunSeconds - soundSeconds) * 1000 - (p.clockMs - static_cast<double>(sceneStartMs(p.scene)));
         gaps.push_back(gapMs);
-        bool off = std::fabs(clockMs) > limitMs;
+        bool off = std::fabs(gapMs) > limitMs;
         failures += off;
-        std::printf("scene %2d: sound %.3f, picture %+6.1f ms after it (frame begun at show %ld ms); clock %+6.1f ms%s"
+        std::printf("scene %2d: sound %.3f, picture %+6.1f ms after it%s (drawn for show %ld ms); clock %+6.1f ms"
                     " (match %.3f)\n",
-                    p.scene, soundSeconds, gapMs, p.showMs, clockMs, off ? " TOO FAR" : "", match.correlation);
+                    p.scene, soundSeconds, gapMs, off ? " TOO FAR" : "", p.showMs, clockMs, match.correlation);
     }
     if (!gaps.empty())
-        std::printf("%zu switches: picture after sound median %.1f ms, largest %.1f ms; limit for the clock %.0f ms\n",
+        std::printf("%zu switches: picture after sound median %.1f ms, largest %.1f ms; limit %.0f ms\n",
                     gaps.size(), median(gaps), *std::max_element(gaps.begin(), gaps.end()), limitMs);
     return failures ? 1 : 0;
 }
