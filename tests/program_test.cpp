@@ -214,16 +214,6 @@ TEST(ShowFastForward, StillsAreTheBytesOfARunThatPaintsEveryFrame)
     }
 }
 
-TEST(HeadlessModeTest, ABenchmarkOfOneSceneTimesItAloneAndNamesItsRenderer)
-{
-    Result result = runShell("LP_NUM_THREADS=1 \"$DEMO_BINARY\" --data " + testDataDir() + " --benchmark --scene 5 --fps 4");
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    // Ten seconds at four frames a second, the one scene reported.
-    EXPECT_NE(result.output.find("{\"scene\": 5, \"frames\": 40,"), std::string::npos) << result.output;
-    EXPECT_EQ(result.output.find("\"scene\": "), result.output.rfind("\"scene\": ")) << result.output;
-    EXPECT_NE(result.output.find("\"lp_num_threads\": \"1\""), std::string::npos) << result.output;
-}
-
 // A show started late is fast-forwarded, then its clock takes up the start time (a window on
 // SDL's offscreen driver, the dummy audio device, which plays nothing in real time: how the
 // soundtrack meets the picture is measured on a real sound server by ShowSync.*FromScene4).

@@ -100,6 +100,12 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     useVirtualClock(60);
     for (int k = 1; k <= 601; ++k) advanceVirtualFrame();
     EXPECT_EQ(tickCount(), 10016u);
+    // A frame drawn for when it is seen: the real clock reads that time until the present.
+    useRealClockFrom(1000);
+    pinRealClockUntilPresent(90000);
+    EXPECT_EQ(tickCount(), 90000u);
+    presentFrame();
+    EXPECT_LT(tickCount(), 2000u);
     useRealClock();
 
     // The random sequence from state 1, the same after every reset.

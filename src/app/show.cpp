@@ -46,7 +46,7 @@ public:
             FramePacer::Plan plan = pacer_.plan(frameClockMs_, cutAhead_ ? nextCutTick_ : frameClockMs_);
             if (plan.waitMs > 0) sleepMilliseconds(plan.waitMs);
             frameClockMs_ = tickCount();
-            pinRealClock(plan.showMs);
+            pinRealClockUntilPresent(plan.showMs);
         }
         frameShowMs_ = tickCount();
         frameBegun_ = calendarSeconds();
@@ -58,7 +58,6 @@ public:
         presentFrame();
         double presented = calendarSeconds();
         if (following_) {
-            releaseRealClock();
             pacer_.framePresented(frameBegunWallMs_, wallMilliseconds());
             cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
             if (cutAhead_) {

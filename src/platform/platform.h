@@ -15,8 +15,9 @@ void useRealClock();
 void useRealClockFrom(uint32_t ticks);
 // The real clock stands still for `ms` of real time, then counts on `ms` behind.
 void holdRealClock(uint32_t ms);
-// The real clock reads `ticks` until released, then counts on as if never pinned.
-void pinRealClock(uint32_t ticks);
+// A frame drawn for the moment it will be seen: the real clock reads `ticks` until the frame is
+// presented (presentFrame), then counts on as if never pinned.
+void pinRealClockUntilPresent(uint32_t ticks);
 void releaseRealClock();
 void useVirtualClock(int framesPerSecond);
 // The virtual clock at frame `frame` (the editor's seeks land on frames of a run from the start).

@@ -44,7 +44,7 @@ void holdRealClock(uint32_t ms)
     realOffset -= ms;
 }
 
-void pinRealClock(uint32_t ticks)
+void pinRealClockUntilPresent(uint32_t ticks)
 {
     pinned = true;
     pinnedTicks = ticks;

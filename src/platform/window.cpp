@@ -505,6 +505,7 @@ void bindFrameForReading(int width, int height) { bindPictureForReading(width, h
 
 void presentFrame()
 {
+    releaseRealClock();
     if (!window) return;
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
