@@ -68,21 +68,22 @@ TEST(FrameStatistics, ReportHasOneLinePerSceneThatShowedFrames)
 
 }  // namespace
 
-// Frames seen 30 ms after they begin, begun every 40 ms (one slow one among them): each is drawn
-// for its clock plus 30 ms; where the next cut would come before the frame after it could show
-// it, the frame waits and is drawn for the cut.
-TEST(FramePacing, FramesAreDrawnForWhenTheyAreSeenAndCutsWaitForTheirTime)
+// Frames drawn in 25 ms (one slow one among them) and presented in 5, begun every 40 ms: each
+// is drawn for its clock plus 30 ms; the frame begun when the next cut is less than two frames
+// and 20 ms away is drawn for the cut and presented at it.
+TEST(FramePacing, FramesAreDrawnForWhenTheyAreSeenAndCutsAreHeldForTheirTime)
 {
     FramePacer pacer;
-    EXPECT_EQ(pacer.plan(1000, 1010).showMs, 1000u) << "nothing known yet: the clock as it is";
-    EXPECT_EQ(pacer.plan(1000, 1010).waitMs, 0u);
-    for (int frame = 0; frame < 9; ++frame) pacer.framePresented(40.0 * frame, 40.0 * frame + (frame == 4 ? 300 : 30));
-    struct Case { uint32_t nowMs, cutMs, waitMs, showMs; } cases[] = {
-        {5000, 9000, 0, 5030}, {5000, 5031, 1, 5031}, {5000, 5069, 39, 5069}, {5000, 5070, 0, 5030},
-        {5000, 5030, 0, 5030}, {5000, 5000, 0, 5030}, {0xFFFFFFF0u, 20, 6, 20}};
+    EXPECT_EQ(pacer.plan(1000, 5000).showMs, 1000u) << "nothing known yet: the clock as it is";
+    EXPECT_FALSE(pacer.plan(1000, 5000).held);
+    for (int f = 0; f < 9; ++f) pacer.framePresented(40.0 * f, 40.0 * f + (f == 4 ? 300 : 25), 40.0 * f + 30, 40.0 * f + 35);
+    struct Case { uint32_t nowMs, cutMs, showMs; bool held; uint32_t presentAtMs; } cases[] = {
+        {5000, 9000, 5030, false, 0}, {5000, 5031, 5031, true, 5026}, {5000, 5129, 5129, true, 5124},
+        {5000, 5130, 5030, false, 0}, {5000, 5030, 5030, false, 0},   {0xFFFFFFF0u, 20, 20, true, 15}};
     for (const Case& c : cases) {
         FramePacer::Plan plan = pacer.plan(c.nowMs, c.cutMs);
-        EXPECT_EQ(plan.waitMs, c.waitMs) << c.nowMs << ", cut at " << c.cutMs;
         EXPECT_EQ(plan.showMs, c.showMs) << c.nowMs << ", cut at " << c.cutMs;
+        EXPECT_EQ(plan.held, c.held) << c.nowMs << ", cut at " << c.cutMs;
+        EXPECT_EQ(plan.presentAtMs, c.presentAtMs) << c.nowMs << ", cut at " << c.cutMs;
     }
 }

@@ -6,27 +6,31 @@
 
 #include "app/frame_stats.h"
 
-double FramePacer::usual(const std::deque<double>& values) const
+double FramePacer::usual(const std::deque<double>& values)
 {
     return percentile(std::vector<double>(values.begin(), values.end()), 0.5);
 }
 
-FramePacer::Plan FramePacer::plan(uint32_t nowMs, uint32_t nextCutMs) const
+void FramePacer::keep(std::deque<double>& values, double value)
 {
-    const uint32_t lead = static_cast<uint32_t>(std::lround(usual(toPresent_)));
-    const double period = usual(betweenBegins_);
-    const uint32_t seen = nowMs + lead;
-    const int32_t toCut = static_cast<int32_t>(nextCutMs - seen);
-    // Drawn now, this frame is still the old scene's; the next would show the cut late.
-    if (toCut > 0 && toCut < period) return {static_cast<uint32_t>(toCut), nextCutMs};
-    return {0, seen};
+    values.push_back(value);
+    if (values.size() > kFramesKept) values.pop_front();
 }
 
-void FramePacer::framePresented(double begunMs, double presentedMs)
+FramePacer::Plan FramePacer::plan(uint32_t nowMs, uint32_t nextCutMs) const
 {
-    toPresent_.push_back(presentedMs - begunMs);
-    if (lastBegunMs_ >= 0) betweenBegins_.push_back(begunMs - lastBegunMs_);
+    const double present = usual(presenting_);
+    const uint32_t seen = nowMs + static_cast<uint32_t>(std::lround(usual(drawing_) + present));
+    const int32_t toCut = static_cast<int32_t>(nextCutMs - seen);
+    if (toCut > 0 && toCut < 2 * usual(betweenBegins_) + kInitAllowanceMs)
+        return {nextCutMs, true, nextCutMs - static_cast<uint32_t>(std::lround(present))};
+    return {seen, false, 0};
+}
+
+void FramePacer::framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs)
+{
+    keep(drawing_, drawnMs - begunMs);
+    keep(presenting_, presentedMs - presentBegunMs);
+    if (lastBegunMs_ >= 0) keep(betweenBegins_, begunMs - lastBegunMs_);
     lastBegunMs_ = begunMs;
-    if (toPresent_.size() > kFramesKept) toPresent_.pop_front();
-    if (betweenBegins_.size() > kFramesKept) betweenBegins_.pop_front();
 }

@@ -7,23 +7,27 @@
 // A frame is seen some time after it is begun: the drawing, then the present. Drawn for the
 // clock as it begins, every frame would show the show as it was that long ago, and a scene's
 // first frame would come up to a frame's time plus that after its section of the soundtrack.
-// The pacer draws each frame for the clock plus the usual time to its present, and where the
-// next cut falls before the frame after this one could show it, waits so that this frame is
-// the new scene's first and is seen at the cut.
+// The pacer draws each frame for the clock plus the usual time to its present. The frame begun
+// when the next cut is less than two frames and 20 ms away is drawn for the cut and held until
+// then: a new scene's first frame (its init, its first lists) takes longer than the usual one,
+// and the time to the cut leaves room for it. The scene before loses two or three frames.
 class FramePacer {
 public:
     struct Plan {
-        uint32_t waitMs = 0;  // to sleep before drawing
-        uint32_t showMs = 0;  // the clock the frame is drawn for
+        uint32_t showMs = 0;       // the clock the frame is drawn for
+        bool held = false;         // drawn ahead for a cut: presented when the clock reads presentAtMs
+        uint32_t presentAtMs = 0;
     };
     // The frame about to begin at clock `nowMs`; `nextCutMs` is the next scene start after it.
     Plan plan(uint32_t nowMs, uint32_t nextCutMs) const;
-    // The frame begun at wall time `begunMs` (after any wait) was presented at `presentedMs`.
-    void framePresented(double begunMs, double presentedMs);
+    // Wall times of a frame: begun, drawn, its present begun (after any hold) and done.
+    void framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs);
 
 private:
     static constexpr size_t kFramesKept = 15;
-    double usual(const std::deque<double>& values) const;
-    std::deque<double> toPresent_, betweenBegins_;
+    static constexpr double kInitAllowanceMs = 20;
+    static double usual(const std::deque<double>& values);
+    static void keep(std::deque<double>& values, double value);
+    std::deque<double> drawing_, presenting_, betweenBegins_;
     double lastBegunMs_ = -1;
 };

@@ -29,7 +29,7 @@
 namespace {
 
 // Presents every frame and keeps the soundtrack playing; in real time each frame is drawn for
-// the moment it will be seen (FramePacer). Unless quiet, it says on standard
+// the moment it will be seen, and a cut's first frame is held for its moment (FramePacer). Unless quiet, it says on standard
 // error when each scene's first frame was presented (calendar time, to line it up with a
 // recording of the sound), and at the show's end (or the quit before it) how its frames ran.
 class ScreenPresenter : public FrameObserver {
@@ -42,23 +42,28 @@ public:
         if (!started_) startClockWithSound(0);
         if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
         frameClockMs_ = tickCount();
-        if (following_) {
-            FramePacer::Plan plan = pacer_.plan(frameClockMs_, cutAhead_ ? nextCutTick_ : frameClockMs_);
-            if (plan.waitMs > 0) sleepMilliseconds(plan.waitMs);
-            frameClockMs_ = tickCount();
-            pinRealClockUntilPresent(plan.showMs);
-        }
-        frameShowMs_ = tickCount();
         frameBegun_ = calendarSeconds();
         frameBegunWallMs_ = wallMilliseconds();
+        plan_ = FramePacer::Plan();
+        if (following_) {
+            plan_ = pacer_.plan(frameClockMs_, cutAhead_ ? nextCutTick_ : frameClockMs_);
+            pinRealClockUntilPresent(plan_.showMs);
+        }
+        frameShowMs_ = tickCount();
     }
 
     bool frameDone(Timeline& timeline) override
     {
+        double drawnMs = wallMilliseconds();
+        if (plan_.held) {  // a cut's first frame, drawn ahead: on screen at the cut
+            double leftMs = frameBegunWallMs_ + static_cast<int32_t>(plan_.presentAtMs - frameClockMs_) - drawnMs;
+            if (leftMs >= 1) sleepMilliseconds(static_cast<uint32_t>(leftMs));
+        }
+        double presentBegunMs = wallMilliseconds();
         presentFrame();
         double presented = calendarSeconds();
         if (following_) {
-            pacer_.framePresented(frameBegunWallMs_, wallMilliseconds());
+            pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds());
             cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
             if (cutAhead_) {
                 const TimelineScene& scene = timeline.scenes[timeline.current];
@@ -114,6 +119,7 @@ private:
     bool following_ = false;
     SoundFollower follower_;
     FramePacer pacer_;
+    FramePacer::Plan plan_;
     bool cutAhead_ = false;     // the current scene's end is known
     uint32_t nextCutTick_ = 0;
     FrameStatistics statistics_{kSceneCount};
