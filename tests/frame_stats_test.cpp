@@ -70,16 +70,18 @@ TEST(FrameStatistics, ReportHasOneLinePerSceneThatShowedFrames)
 
 // Frames drawn in 25 ms (one slow one among them) and presented in 5, begun every 40 ms: each
 // is drawn for its clock plus 30 ms; the frame begun when the next cut is less than two frames
-// and 20 ms away is drawn for the cut and presented at it.
+// and 20 ms away is drawn for the cut and its swap begun so that it ends at the cut.
 TEST(FramePacing, FramesAreDrawnForWhenTheyAreSeenAndCutsAreHeldForTheirTime)
 {
     FramePacer pacer;
     EXPECT_EQ(pacer.plan(1000, 5000).showMs, 1000u) << "nothing known yet: the clock as it is";
     EXPECT_FALSE(pacer.plan(1000, 5000).held);
-    for (int f = 0; f < 9; ++f) pacer.framePresented(40.0 * f, 40.0 * f + (f == 4 ? 300 : 25), 40.0 * f + 30, 40.0 * f + 35);
+    for (int f = 0; f < 9; ++f) pacer.framePresented(40.0 * f, 40.0 * f + (f == 4 ? 300 : 25), 40.0 * f + 30, 40.0 * f + 35, false);
+    EXPECT_EQ(pacer.plan(5000, 5100).presentAtMs, 5100u) << "no held frame yet: its swap taken as instant";
+    pacer.framePresented(400, 420, 500, 502, true);  // a held frame's swap: 2 ms
     struct Case { uint32_t nowMs, cutMs, showMs; bool held; uint32_t presentAtMs; } cases[] = {
-        {5000, 9000, 5030, false, 0}, {5000, 5031, 5031, true, 5026}, {5000, 5129, 5129, true, 5124},
-        {5000, 5130, 5030, false, 0}, {5000, 5030, 5030, false, 0},   {0xFFFFFFF0u, 20, 20, true, 15}};
+        {5000, 9000, 5030, false, 0}, {5000, 5031, 5031, true, 5029}, {5000, 5129, 5129, true, 5127},
+        {5000, 5130, 5030, false, 0}, {5000, 5030, 5030, false, 0},   {0xFFFFFFF0u, 20, 20, true, 18}};
     for (const Case& c : cases) {
         FramePacer::Plan plan = pacer.plan(c.nowMs, c.cutMs);
         EXPECT_EQ(plan.showMs, c.showMs) << c.nowMs << ", cut at " << c.cutMs;

@@ -23,14 +23,18 @@ FramePacer::Plan FramePacer::plan(uint32_t nowMs, uint32_t nextCutMs) const
     const uint32_t seen = nowMs + static_cast<uint32_t>(std::lround(usual(drawing_) + present));
     const int32_t toCut = static_cast<int32_t>(nextCutMs - seen);
     if (toCut > 0 && toCut < 2 * usual(betweenBegins_) + kInitAllowanceMs)
-        return {nextCutMs, true, nextCutMs - static_cast<uint32_t>(std::lround(present))};
+        return {nextCutMs, true, nextCutMs - static_cast<uint32_t>(std::lround(usual(swapping_)))};
     return {seen, false, 0};
 }
 
-void FramePacer::framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs)
+void FramePacer::framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs, bool held)
 {
-    keep(drawing_, drawnMs - begunMs);
-    keep(presenting_, presentedMs - presentBegunMs);
+    if (held) {
+        keep(swapping_, presentedMs - presentBegunMs);
+    } else {
+        keep(drawing_, drawnMs - begunMs);
+        keep(presenting_, presentedMs - presentBegunMs);
+    }
     if (lastBegunMs_ >= 0) keep(betweenBegins_, begunMs - lastBegunMs_);
     lastBegunMs_ = begunMs;
 }

@@ -10,7 +10,9 @@
 // The pacer draws each frame for the clock plus the usual time to its present. The frame begun
 // when the next cut is less than two frames and 20 ms away is drawn for the cut and held until
 // then: a new scene's first frame (its init, its first lists) takes longer than the usual one,
-// and the time to the cut leaves room for it. The scene before loses two or three frames.
+// and the time to the cut leaves room for it. The scene before loses two or three frames. A held
+// frame is finished before it waits (a software GL rasterizes while the next call runs), so its
+// present is the swap alone, which the held frames before it measured.
 class FramePacer {
 public:
     struct Plan {
@@ -21,13 +23,13 @@ public:
     // The frame about to begin at clock `nowMs`; `nextCutMs` is the next scene start after it.
     Plan plan(uint32_t nowMs, uint32_t nextCutMs) const;
     // Wall times of a frame: begun, drawn, its present begun (after any hold) and done.
-    void framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs);
+    void framePresented(double begunMs, double drawnMs, double presentBegunMs, double presentedMs, bool held);
 
 private:
     static constexpr size_t kFramesKept = 15;
     static constexpr double kInitAllowanceMs = 20;
     static double usual(const std::deque<double>& values);
     static void keep(std::deque<double>& values, double value);
-    std::deque<double> drawing_, presenting_, betweenBegins_;
+    std::deque<double> drawing_, presenting_, swapping_, betweenBegins_;
     double lastBegunMs_ = -1;
 };

@@ -39,7 +39,7 @@ public:
     // The first frame starts the soundtrack, and the clock once the sound is heard.
     void frameBegins() override
     {
-        if (!started_) startClockWithSound(0);
+        if (!started_) startWithThisFrame(0);
         if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
         frameClockMs_ = tickCount();
         frameBegun_ = calendarSeconds();
@@ -54,7 +54,14 @@ public:
 
     bool frameDone(Timeline& timeline) override
     {
+        const bool finished = plan_.held || startPending_;
+        if (finished) glFinish();
         double drawnMs = wallMilliseconds();
+        if (startPending_) {
+            ::startClockWithSound(startMs_);
+            startPending_ = false;
+            following_ = true;
+        }
         if (plan_.held) {  // a cut's first frame, drawn ahead: on screen at the cut
             double leftMs = frameBegunWallMs_ + static_cast<int32_t>(plan_.presentAtMs - frameClockMs_) - drawnMs;
             if (leftMs >= 1) sleepMilliseconds(static_cast<uint32_t>(leftMs));
@@ -63,7 +70,7 @@ public:
         presentFrame();
         double presented = calendarSeconds();
         if (following_) {
-            pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds());
+            pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds(), finished);
             cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
             if (cutAhead_) {
                 const TimelineScene& scene = timeline.scenes[timeline.current];
@@ -91,11 +98,15 @@ public:
     }
 
 protected:
-    void startClockWithSound(uint32_t showMs)
+    // The soundtrack and the clock start at `showMs` once this frame is drawn, so that it is
+    // presented as the first sample is heard.
+    void startWithThisFrame(uint32_t showMs)
     {
         started_ = true;
-        ::startClockWithSound(showMs);
-        following_ = true;
+        startPending_ = true;
+        startMs_ = showMs;
+        useRealClockFrom(showMs);
+        pinRealClockUntilPresent(showMs);
     }
 
     bool started_ = false;
@@ -116,6 +127,8 @@ private:
     uint32_t frameShowMs_ = 0;   // the show time it is drawn for: when it will be seen
     double frameBegun_ = 0;     // the calendar then
     double frameBegunWallMs_ = 0;
+    bool startPending_ = false;
+    uint32_t startMs_ = 0;
     bool following_ = false;
     SoundFollower follower_;
     FramePacer pacer_;
@@ -166,8 +179,9 @@ private:
     void goLive()
     {
         uint32_t showMs = tickCount();
-        // The soundtrack first: seeking into an MP3 takes a while, and the clock waits for it.
-        startClockWithSound(showMs);
+        // The soundtrack starts once this frame is drawn (seeking into an MP3 takes a while, and
+        // the clock waits for it).
+        startWithThisFrame(showMs);
         live_ = true;
         std::fprintf(stderr, "\rfast-forward: show %.1f s reached in %.1f s of wall time\n", showMs / 1000.0,
                      (wallMilliseconds() - startWall_) / 1000.0);
