@@ -54,8 +54,7 @@ public:
 
     bool frameDone(Timeline& timeline) override
     {
-        const bool finished = plan_.held || startPending_;
-        if (finished) glFinish();
+        if (plan_.held || startPending_) glFinish();
         double drawnMs = wallMilliseconds();
         if (startPending_) {
             ::startClockWithSound(startMs_);
@@ -70,7 +69,8 @@ public:
         presentFrame();
         double presented = calendarSeconds();
         if (following_) {
-            pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds(), finished);
+            // The first frame's swap is the window's first, far slower than a held frame's.
+            pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds(), plan_.held);
             cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
             if (cutAhead_) {
                 const TimelineScene& scene = timeline.scenes[timeline.current];
