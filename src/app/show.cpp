@@ -29,14 +29,15 @@
 namespace {
 
 // Presents every frame and keeps the soundtrack playing; in real time each frame is drawn for
-// the moment it will be seen, and a cut's first frame is held for its moment (FramePacer). Unless quiet, it says on standard
-// error when each scene's first frame was presented (calendar time, to line it up with a
-// recording of the sound), and at the show's end (or the quit before it) how its frames ran.
+// the moment it will be seen, and a cut's first frame is held for its moment (FramePacer).
+// Unless quiet, it says on standard error when each scene's first frame was presented (calendar
+// time, to line it up with a recording of the sound), and at the show's end (or the quit before
+// it) how its frames ran.
 class ScreenPresenter : public FrameObserver {
 public:
     explicit ScreenPresenter(bool quiet) : quiet_(quiet) {}
 
-    // The first frame starts the soundtrack, and the clock once the sound is heard.
+    // The first frame is drawn first; the soundtrack then starts, and the clock once it is heard.
     void frameBegins() override
     {
         if (!started_) startWithThisFrame(0);
@@ -123,10 +124,10 @@ private:
     bool quiet_;
     bool reported_ = false;
     int shownScene_ = -1;
-    uint32_t frameClockMs_ = 0;  // the clock as the frame began
-    uint32_t frameShowMs_ = 0;   // the show time it is drawn for: when it will be seen
-    double frameBegun_ = 0;     // the calendar then
-    double frameBegunWallMs_ = 0;
+    uint32_t frameClockMs_ = 0;     // the clock as the frame began
+    uint32_t frameShowMs_ = 0;      // the show time it is drawn for: when it will be seen
+    double frameBegun_ = 0;         // the calendar then
+    double frameBegunWallMs_ = 0;   // and the wall clock, for the pacing
     bool startPending_ = false;
     uint32_t startMs_ = 0;
     bool following_ = false;
