@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/sound_follower.h"
 #include "platform/platform.h"
 #include "timeline/schedule.h"
 #include "timeline/timeline.h"
@@ -106,6 +107,14 @@ TEST(Clocks, FrameClockVirtualClockAndRandomSequence)
     EXPECT_EQ(tickCount(), 90000u);
     presentFrame();
     EXPECT_LT(tickCount(), 2000u);
+    // Started for a sound heard 30 ms ago, the clock is 30 ms on; for one still to come, it waits.
+    startClockAt(5000, wallMilliseconds() - 30);
+    EXPECT_GE(tickCount(), 5030u);
+    EXPECT_LT(tickCount(), 5100u);
+    const double before = wallMilliseconds();
+    startClockAt(5000, before + 20);
+    EXPECT_GE(wallMilliseconds() - before, 19);
+    EXPECT_LT(tickCount(), 5050u);
     useRealClock();
 
     // The random sequence from state 1, the same after every reset.

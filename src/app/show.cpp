@@ -57,21 +57,27 @@ public:
     {
         if (plan_.held || startPending_) glFinish();
         double drawnMs = wallMilliseconds();
-        if (startPending_) {
-            ::startClockWithSound(startMs_);
-            startPending_ = false;
-            following_ = true;
+        double presentAtMs = drawnMs;
+        if (plan_.held)  // a cut's first frame, drawn ahead: on screen at the cut
+            presentAtMs = frameBegunWallMs_ + static_cast<int32_t>(plan_.presentAtMs - frameClockMs_);
+        double heardAtMs = 0;
+        if (startPending_) {  // the first frame: on screen as its sound is heard
+            heardAtMs = startSoundForClock(startMs_);
+            presentAtMs = heardAtMs - openingPresentMs();
         }
-        if (plan_.held) {  // a cut's first frame, drawn ahead: on screen at the cut
-            double leftMs = frameBegunWallMs_ + static_cast<int32_t>(plan_.presentAtMs - frameClockMs_) - drawnMs;
-            if (leftMs >= 1) sleepMilliseconds(static_cast<uint32_t>(leftMs));
-        }
+        double leftMs = presentAtMs - wallMilliseconds();
+        if (leftMs >= 1) sleepMilliseconds(static_cast<uint32_t>(leftMs));
         double presentBegunMs = wallMilliseconds();
         presentFrame();
         double presented = calendarSeconds();
-        if (following_) {
-            // The first frame's swap is the window's first, far slower than a held frame's.
+        if (startPending_) {
+            startClockAt(startMs_, heardAtMs);
+            startPending_ = false;
+            following_ = true;
+        } else if (following_) {
             pacer_.framePresented(frameBegunWallMs_, drawnMs, presentBegunMs, wallMilliseconds(), plan_.held);
+        }
+        if (following_) {
             cutAhead_ = !timeline.finished() && timeline.current < timeline.count;
             if (cutAhead_) {
                 const TimelineScene& scene = timeline.scenes[timeline.current];

@@ -7,14 +7,21 @@
 #include "audio/music_player.h"
 #include "platform/platform.h"
 
-void startClockWithSound(uint32_t showMs)
+double startSoundForClock(uint32_t showMs)
 {
-    if (musicPlayer && musicPlayer->stream) {
-        musicPlayer->startAt(showMs);
-        sleepMilliseconds(MusicPlayer::outputLatencyMs());
-    }
-    useRealClockFrom(showMs);
+    if (!musicPlayer || !musicPlayer->stream) return wallMilliseconds();
+    musicPlayer->startAt(showMs);
+    return wallMilliseconds() + MusicPlayer::outputLatencyMs();
 }
+
+void startClockAt(uint32_t showMs, double heardAtMs)
+{
+    double early = heardAtMs - wallMilliseconds();
+    if (early > 0) sleepMilliseconds(static_cast<uint32_t>(std::lround(early)));
+    useRealClockFrom(showMs + static_cast<uint32_t>(std::max(0.0, wallMilliseconds() - heardAtMs)));
+}
+
+void startClockWithSound(uint32_t showMs) { startClockAt(showMs, startSoundForClock(showMs)); }
 
 void SoundFollower::frame(double musicMs, double wallMs)
 {

@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <deque>
 
-// Starts the soundtrack `showMs` into it and waits until its first sample is heard, then the
-// real clock reading `showMs`: a clock started as the mixer takes the first block would run
-// ahead of the sound by the output's latency. Without a soundtrack the clock starts at once.
+// Starts the soundtrack `showMs` into it; returns the wall time (ms) at which its first sample
+// will be heard (now, without a soundtrack): a clock started as the mixer takes the first block
+// would run ahead of the sound by the output's latency.
+double startSoundForClock(uint32_t showMs);
+// The real clock reading `showMs` at wall time `heardAtMs`: waits for it if it is still to come.
+void startClockAt(uint32_t showMs, double heardAtMs);
+// Both: the clock starts as the sound is heard.
 void startClockWithSound(uint32_t showMs);
 
 // Keeps the real clock with the sound where the sound stalls (an output that ran dry on a busy
