@@ -65,6 +65,9 @@ cat "$work/show.log"
 [ "$status" -eq 0 ] || { echo "the show exited with $status"; exit 1; }
 "$probe" check "$work/sound" "$work/show.log" "$limit"
 verdict=$?
+# No frame is begun sooner than a refresh after the one before: the light scenes too keep to it.
+fast="$(awk '/^scene [0-9]+: .*frame time median/ && $8 < 0.9 * $(NF - 1) { print $1 " " $2 " median frame time " $8 " ms"; exit }' "$work/show.log")"
+[ -z "$fast" ] || { echo "frames drawn faster than the screen refreshes (${fast})"; exit 1; }
 # Sync is only the show's to keep where the machine keeps the show's pace: a scene whose usual
 # frame takes over two refreshes starves the sound's thread and the sound server too, and the
 # server's buffer then grows where no program can see it. The figures stand; the verdict does not.

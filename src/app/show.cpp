@@ -41,6 +41,7 @@ public:
     void frameBegins() override
     {
         if (!started_) startWithThisFrame(0);
+        if (following_) restUntilTheNextRefresh();
         if (following_ && musicPlayer) follower_.frame(musicPlayer->positionMs(), wallMilliseconds());
         frameClockMs_ = tickCount();
         frameBegun_ = calendarSeconds();
@@ -112,6 +113,8 @@ protected:
         started_ = true;
         startPending_ = true;
         startMs_ = showMs;
+        int hz = displayRefreshHz();
+        refreshMs_ = 1000.0 / (hz > 0 ? hz : 60);
         useRealClockFrom(showMs);
         pinRealClockUntilPresent(showMs);
     }
@@ -119,12 +122,20 @@ protected:
     bool started_ = false;
 
 private:
+    // A frame begun sooner than a refresh after the one before would never be seen whole: the
+    // rest of the refresh goes to the sound and the other programs (without it, a light scene
+    // drew 400 frames a second where the screen does not wait for its refresh).
+    void restUntilTheNextRefresh() const
+    {
+        const double waitMs = frameBegunWallMs_ + refreshMs_ - wallMilliseconds();
+        if (waitMs >= 1) sleepMilliseconds(static_cast<uint32_t>(waitMs));
+    }
+
     void reportFrames()
     {
         if (reported_ || quiet_ || shownScene_ < 0) return;
         reported_ = true;
-        int hz = displayRefreshHz();
-        std::fputs(statistics_.report(1000.0 / (hz > 0 ? hz : 60)).c_str(), stderr);
+        std::fputs(statistics_.report(refreshMs_).c_str(), stderr);
     }
 
     bool quiet_;
@@ -137,6 +148,7 @@ private:
     bool startPending_ = false;
     uint32_t startMs_ = 0;
     bool following_ = false;
+    double refreshMs_ = 1000.0 / 60;  // the display's
     SoundFollower follower_;
     FramePacer pacer_;
     FramePacer::Plan plan_;
