@@ -105,8 +105,8 @@ bool createWindowAndContext(const char* title, int width, int height, int bits)
         closeShowWindow();
         return false;
     }
-    setUpShowContext(frameWidth(), frameHeight());
     if (windowMode != WindowMode::Offscreen) presentBlackFrames();
+    setUpShowContext(frameWidth(), frameHeight());
     return true;
 }
 
