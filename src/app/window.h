@@ -20,7 +20,7 @@ extern FrameRequest frameRequest;
 // for (one line; windowFailureExitCode gives 2).
 bool createWindowAndContext(const char* title, int width, int height, int bits);
 int windowFailureExitCode();
-// How long the black frame presented as the window opened took: a usual present's time (ms).
+// How long the second black frame presented as the window opened took: a usual present's time (ms).
 double openingPresentMs();
 // The first perspective, the blur's target and the world, on the current context.
 void setUpShowContext(int width, int height);
